@@ -1,0 +1,121 @@
+#pragma once
+// The main dialog's logic: request engine, parameter exchange, update
+// commands, live measurement and calibration. It owns no port and no clock:
+// the serial component and the window services are handed to it, so the same
+// code runs under the Qt front end and under tests with a virtual clock.
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+
+#include "app/core/WindowServices.h"
+#include "app/core/WindowSettings.h"
+#include "config/ParamImage.h"
+#include "config/SettingsBuffer.h"
+#include "protocol/CMSComm.h"
+#include "protocol/MeasureBlock.h"
+
+namespace orv::app {
+
+class CMyDlg {
+public:
+    // findBridgePort returns the discovered port number (0: no bridge
+    // examined, -1: the last bridge has no port); empty means no discovery.
+    CMyDlg(WindowServices& window, protocol::CMSComm& comm, std::function<int()> findBridgePort = {});
+    CMyDlg(const CMyDlg&) = delete;
+    CMyDlg& operator=(const CMyDlg&) = delete;
+
+    // ---- Entry points for the front end. Each goes through Dispatch. -------
+    // The front end has created the controls and filled the lists; this shows
+    // the bound values, runs discovery and the automatic connection.
+    void OnInitDialog();
+    // A button press or a list selection change, routed by the routing table.
+    // Returns false when no route exists for the id.
+    bool OnCommand(int controlId);
+    void OnTimerEvent(int timerId);
+    void OnCommNotify();
+    // "Exit": collects the bound values before the dialog closes.
+    void OnOK();
+
+    // Runs a handler; an error that escapes it is shown in a stop-icon box.
+    void Dispatch(const std::function<void()>& handler);
+
+    // ---- Request engine ------------------------------------------------------
+    std::uint8_t PendingFunction = 0;
+    std::uint32_t ExpectedLength = 0;
+    std::array<std::uint8_t, 64> ReceiveBuffer{};
+    std::int32_t MeasureStep = 0;
+    bool PollMissed = false;
+
+    void SendReadParams();
+    void SendReadMeasure();
+    void SendWriteParams(std::uint8_t start, std::uint8_t count);
+    void SendCommand(std::uint8_t code, std::uint16_t first, std::uint16_t second);
+    void OnCommEvent();
+    void OnTimer(int timerId);
+    void OpenSelectedPort();
+    // Result of the acceptance test on ReceiveBuffer: PendingFunction or 0.
+    std::uint8_t CheckResponse() const;
+
+    // ---- Window settings and exchange ---------------------------------------
+    WindowSettings Values;
+    void CollectSettings();  // controls -> Values
+    void ShowSettings();     // Values -> controls
+
+    // ---- Input types and control rules --------------------------------------
+    int CodeToTypeIndex(int model, int code);
+    int TypeIndexToCode(int model, int position);
+    void FillInputTypeList(int model, int position);
+    void ApplyTypeRules(int model, int position);
+    void ShowUnitLabels(int model, int position);
+    void OnInputTypeChanged();
+    void OnModelChanged();
+
+    // ---- Parameter image -------------------------------------------------------
+    config::ParamImage ParamImage;
+    config::SettingsBuffer SettingsBuffer;
+    void DecodeParams(std::span<const std::uint8_t, config::kParamBlockSize> payload);
+    void EncodeParams();
+    std::string FormatRangeValue(double x) const;
+
+    // ---- Update commands --------------------------------------------------------
+    // EncodeParams, SendWriteParams(start, count), timer 16 at 5000 ms.
+    void WriteParamSlice(std::uint8_t start, std::uint8_t count);
+    void OnUploadParams();
+    void OnLoadBuffer();
+    void OnRestart();
+    void OnRecFactory();
+
+    // ---- Live measurement ------------------------------------------------------
+    void OnAutoUpload();
+    void OnStopUpload();
+    void PollTick();
+    void ShowMeasurement();  // reads the MeasureBlock from ReceiveBuffer
+    void DisableUpdateControls();
+    void EnableUpdateControls();
+
+    // ---- Input calibration -----------------------------------------------------
+    void StartCalibrationView(int step);
+    void ApplyCalibrationView(int step);  // reads RV0..RV4 from ReceiveBuffer
+    void PresetVoltageCalibration();
+    void PresetCurrentCalibration();
+    void PresetResistanceCalibration();
+    void PresetThermocoupleCalibration();
+
+    // ---- Output trim and simulated output ----------------------------------
+    void SimulateZeroOutput();
+    void SimulateFullOutput();
+    void FollowMeasurement();
+    void LoadTrimDefaults();
+
+    WindowServices& Window() { return window_; }
+    protocol::CMSComm& Comm() { return comm_; }
+
+private:
+    WindowServices& window_;
+    protocol::CMSComm& comm_;
+    std::function<int()> findBridgePort_;
+};
+
+}  // namespace orv::app

@@ -1,0 +1,2 @@
+// TEMPORARY: placeholder until the window lands.
+int main() { return 0; }

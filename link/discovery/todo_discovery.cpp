@@ -1,0 +1,1 @@
+// TEMPORARY: placeholder until this layer lands; deleted then.

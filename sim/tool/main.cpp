@@ -1,0 +1,2 @@
+// TEMPORARY: placeholder until the program lands.
+int main() { return 0; }
