@@ -108,6 +108,8 @@ public:
     void SimulateFullOutput();
     void FollowMeasurement();
     void LoadTrimDefaults();
+    // Factory build only: enables the panel controls the standard build leaves disabled.
+    void EnableFactoryPanel();
 
     WindowServices& Window() { return window_; }
     protocol::CMSComm& Comm() { return comm_; }

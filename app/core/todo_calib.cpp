@@ -20,4 +20,5 @@ void CMyDlg::SimulateZeroOutput() { ORV_TODO; }
 void CMyDlg::SimulateFullOutput() { ORV_TODO; }
 void CMyDlg::FollowMeasurement() { ORV_TODO; }
 void CMyDlg::LoadTrimDefaults() { ORV_TODO; }
+void CMyDlg::EnableFactoryPanel() { ORV_TODO; }
 }  // namespace orv::app
