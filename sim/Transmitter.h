@@ -3,10 +3,23 @@
 // bytes as they come off the line and produces the answers a real one gives.
 // Pure logic, no I/O and no clock: the pty runner and the test doubles decide
 // when the answer bytes reach the tool.
+//
+// Behind the frames sits a small physical model so that calibration against
+// the simulator means something: a "bench" of signals applied to the
+// terminals, the device's hidden true constants (what its analog parts really
+// are), and the constants stored in the block (what the device believes).
+// Raw readings come from the bench through the true constants; the measured
+// value comes from the raw readings through the stored constants. A stored
+// constant that differs from the true one therefore shows as a reading error,
+// and a calibration walked through by the tool removes it.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <span>
+#include <string>
 #include <vector>
+
+#include "protocol/MeasureBlock.h"
 
 namespace orv::sim {
 
@@ -14,27 +27,113 @@ namespace orv::sim {
 struct Faults {
     bool silent = false;           // never answer
     bool corruptChecksum = false;  // answer with a wrong last byte
-    bool wrongFunction = false;    // answer with another function code
+    bool wrongFunction = false;    // answer with another function code (0x80 | f, checksum right)
+};
+
+// Signals applied to the terminals, in physical units. The device reads the
+// ones that its configured input type wires to its converters.
+struct Bench {
+    double sensorCelsius = 100.0;   // hot junction of a thermocouple, or the RTD
+    double ambientCelsius = 25.0;   // the device's own board, also the cold junction
+    double ohms = 100.0;            // resistor on the resistance terminals
+    double millivolts = 10.0;       // millivolt source (mV input, or a TC calibrator)
+    double volts = 5.0;             // voltage input
+    double milliamps = 12.0;        // current input
+    // A thermocouple input normally sees the EMF of sensorCelsius against the
+    // cold junction; false puts the millivolt source on those terminals
+    // instead, as the factory does to calibrate the millivolt channel.
+    bool thermocoupleFromTemperature = true;
+    // Amplitude of the slow deterministic wobble on every signal (0 = steady).
+    // Scaled per signal: 1 -> about 0.1 degC, 0.1 % of the electrical signals.
+    double drift = 1.0;
+};
+
+// What the device's analog parts really are; calibration should recover these.
+struct TrueConstants {
+    double referenceOhms = 402.0;   // internal reference resistor (resistanceCal / 50)
+    int millivoltCounts = 12231;    // converter counts at 80 mV (millivoltCal)
+    int ambientCountsAt0 = 20483;   // ambient sensor counts at 0 degC (ambientCal)
+    int voltageCounts = 19100;      // counts at 10 V (voltageCal)
+    int currentCounts = 9150;       // counts at 20 mA (currentCal)
+    // Trim codes that drive each output to exactly 4 mA and 20 mA.
+    int out1Zero = 912, out1Full = 4713;
+    int out2Zero = 921, out2Full = 4688;
+};
+
+enum class OutputMode { FollowMeasurement, SimulateZero, SimulateFull };
+
+struct OutputCurrents {
+    double out1 = 0.0;  // mA
+    double out2 = 0.0;  // mA; meaningful only when dual
+    bool dual = false;
+};
+
+struct TransmitterStats {
+    unsigned answered = 0;      // requests answered (or that would have been, when silent)
+    unsigned badChecksum = 0;   // well-formed headers whose checksum failed
+    unsigned refused = 0;       // valid frames the device declines (out-of-range read or write)
+    unsigned skippedBytes = 0;  // bytes discarded while looking for a frame start
 };
 
 class Transmitter {
 public:
     Transmitter();  // a dual-output universal model measuring TC K over 0..1300
 
+    // The block a new device leaves the factory with, and "factory restore" reloads.
+    static std::array<std::uint8_t, 36> FactoryBlock();
+
     // Bytes received from the line, in any chunking. Returns the answer bytes
     // of every request these bytes complete (empty when none is complete or
     // the device stays silent).
     std::vector<std::uint8_t> Receive(std::span<const std::uint8_t> bytes);
 
+    // The line has been quiet for several character times: whatever partial
+    // request is pending will not be completed, so framing starts afresh. This
+    // keeps a corrupted length byte from swallowing the next request.
+    void LineIdle();
+
     // The device's stored parameter block.
     std::array<std::uint8_t, 36>& Block() { return block_; }
     const std::array<std::uint8_t, 36>& Block() const { return block_; }
 
+    // One line per request and answer ("-> 00 04 00 3B", "<- ..."), output
+    // currents after output commands, and "!! ..." for what the device ignored.
+    void SetLog(std::function<void(const std::string&)> sink) { log_ = std::move(sink); }
+
+    // What a read-measurements answer carries now; each call moves the drift on.
+    protocol::MeasureBlock Measure();
+    // The output currents the device drives at this moment.
+    OutputCurrents Outputs() const;
+    OutputMode Mode() const { return mode_; }
+    const TransmitterStats& Stats() const { return stats_; }
+
     Faults faults;
+    Bench bench;
+    TrueConstants truth;
+    // Turnaround between the end of a request and the first answer byte. The
+    // pty runner honours it; in-memory doubles use their own delay.
+    unsigned answerDelayMs = 20;
 
 private:
+    std::size_t TryFrame();  // bytes consumed from pending_, 0 when more are needed
+    void Handle(std::span<const std::uint8_t> frame, std::vector<std::uint8_t>& out);
+    void Answer(std::vector<std::uint8_t> answer, std::vector<std::uint8_t>& out);
+    void Command(std::uint8_t code, std::uint16_t first, std::uint16_t second);
+    protocol::MeasureBlock Evaluate(unsigned tick) const;
+    void Log(const std::string& line) const;
+    void FlushSkipped();
+
     std::array<std::uint8_t, 36> block_{};
     std::vector<std::uint8_t> pending_;  // bytes of an incomplete request
+    std::vector<std::uint8_t> skipped_;  // garbage not yet reported
+    std::function<void(const std::string&)> log_;
+    OutputMode mode_ = OutputMode::FollowMeasurement;
+    std::uint16_t simulated1_ = 0, simulated2_ = 0;  // trim codes of a simulated output
+    unsigned tick_ = 0;
+    TransmitterStats stats_;
 };
+
+// "00 03 02 00 24 85": how frames appear in the log.
+std::string HexBytes(std::span<const std::uint8_t> bytes);
 
 }  // namespace orv::sim

@@ -1,2 +1,6 @@
-// TEMPORARY: placeholder until the window lands.
-int main() { return 0; }
+#include "app/qt/CMyApp.h"
+
+int main(int argc, char** argv) {
+    orv::app::qt::CMyApp app(argc, argv);
+    return app.Run();
+}

@@ -1,2 +1,158 @@
-// TEMPORARY: placeholder until the program lands.
-int main() { return 0; }
+// orvane-sim: a simulated transmitter on a pseudo-terminal, for trying the
+// tool without hardware. Prints the port path and the frame log until
+// interrupted.
+#include <pthread.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "sim/PtyDevice.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kExitOk = 0, kExitFailure = 1, kExitUsage = 2;
+
+const char* const kUsage =
+    "Usage: orvane-sim [options]\n"
+    "Runs a simulated transmitter (dual-output universal model, TC K, 0..1300)\n"
+    "behind a pseudo-terminal at 1200 baud 8N1 until interrupted.\n"
+    "\n"
+    "  --link PATH        also make PATH a symbolic link to the port (removed on\n"
+    "                     exit), e.g. ~/.config/orvane/ports/COM1\n"
+    "  --delay MS         turnaround before each answer (default 20)\n"
+    "  --silent           never answer\n"
+    "  --bad-checksum     answer with a wrong checksum\n"
+    "  --wrong-function   answer with another function code\n"
+    "  --quiet            do not print the frame log\n"
+    "  -h, --help         show this help\n";
+
+struct Options {
+    std::string link;
+    unsigned delayMs = 20;
+    orv::sim::Faults faults;
+    bool quiet = false;
+};
+
+int Usage(const std::string& problem) {
+    std::fprintf(stderr, "orvane-sim: %s\n%s", problem.c_str(), kUsage);
+    return kExitUsage;
+}
+
+// Returns -1 when parsing succeeded, otherwise the exit code.
+int Parse(int argc, char** argv, Options& o) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= argc) return false;
+            out = argv[++i];
+            return true;
+        };
+        if (arg == "-h" || arg == "--help") {
+            std::fputs(kUsage, stdout);
+            return kExitOk;
+        } else if (arg == "--link") {
+            if (!value(o.link) || o.link.empty()) return Usage("--link needs a path");
+        } else if (arg == "--delay") {
+            std::string text;
+            if (!value(text)) return Usage("--delay needs milliseconds");
+            char* end = nullptr;
+            errno = 0;
+            const unsigned long ms = std::strtoul(text.c_str(), &end, 10);
+            if (text.empty() || *end != '\0' || errno != 0 || text[0] == '-' || ms > 60000)
+                return Usage("--delay takes 0 to 60000 milliseconds, not '" + text + "'");
+            o.delayMs = static_cast<unsigned>(ms);
+        } else if (arg == "--silent") {
+            o.faults.silent = true;
+        } else if (arg == "--bad-checksum") {
+            o.faults.corruptChecksum = true;
+        } else if (arg == "--wrong-function") {
+            o.faults.wrongFunction = true;
+        } else if (arg == "--quiet") {
+            o.quiet = true;
+        } else {
+            return Usage("unknown option '" + arg + "'");
+        }
+    }
+    return -1;
+}
+
+// A link left by an earlier run that was killed is replaced; anything else at
+// that path belongs to someone else and stays.
+bool MakeLink(const std::string& link, const std::string& target) {
+    const fs::path path(link);
+    std::error_code ec;
+    const auto status = fs::symlink_status(path, ec);
+    if (!ec && fs::exists(status)) {
+        if (!fs::is_symlink(status)) {
+            std::fprintf(stderr, "orvane-sim: %s exists and is not a symbolic link; not replacing it\n", link.c_str());
+            return false;
+        }
+        fs::remove(path, ec);
+    }
+    if (path.has_parent_path()) fs::create_directories(path.parent_path(), ec);
+    fs::create_symlink(target, path, ec);
+    if (ec) {
+        std::fprintf(stderr, "orvane-sim: cannot create link %s: %s\n", link.c_str(), ec.message().c_str());
+        return false;
+    }
+    return true;
+}
+
+void RemoveLink(const std::string& link, const std::string& target) {
+    std::error_code ec;
+    // Only our own link: another run may have taken the name over meanwhile.
+    if (fs::is_symlink(fs::symlink_status(link, ec)) && fs::read_symlink(link, ec) == target) fs::remove(link, ec);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (const int code = Parse(argc, argv, options); code >= 0) return code;
+
+    // Block the stop signals before the reader thread starts, so it inherits
+    // the mask and only sigwait below ever sees them.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGHUP);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    orv::sim::Transmitter device;
+    device.faults = options.faults;
+    device.answerDelayMs = options.delayMs;
+
+    try {
+        orv::sim::PtyDevice pty(device);
+        if (!options.quiet)
+            pty.SetLog([](const std::string& line) {
+                std::fputs(line.c_str(), stdout);
+                std::fputc('\n', stdout);
+                std::fflush(stdout);
+            });
+        std::printf("port %s\n", pty.SlavePath().c_str());
+        if (!options.link.empty()) {
+            if (!MakeLink(options.link, pty.SlavePath())) return kExitFailure;
+            std::printf("link %s -> %s\n", options.link.c_str(), pty.SlavePath().c_str());
+        }
+        std::fflush(stdout);
+
+        int signal = 0;
+        sigwait(&stopSignals, &signal);
+        if (!options.link.empty()) RemoveLink(options.link, pty.SlavePath());
+        std::printf("stopped (%s)\n", strsignal(signal));
+    } catch (const std::system_error& e) {
+        std::fprintf(stderr, "orvane-sim: cannot open a pseudo-terminal: %s\n", e.what());
+        return kExitFailure;
+    }
+    return kExitOk;
+}

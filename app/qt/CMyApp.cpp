@@ -1,0 +1,104 @@
+#include "app/qt/CMyApp.h"
+
+#include <QCommandLineParser>
+#include <QTimer>
+#include <cstdio>
+#include <exception>
+
+#include "app/core/ControlIds.h"
+#include "app/qt/CMyDlgWindow.h"
+#include "app/qt/SimulatedBridge.h"
+#include "link/discovery/FindBridgePort.h"
+#include "link/serial/QtSerialComm.h"
+#include "sim/PtyDevice.h"
+
+namespace orv::app::qt {
+
+namespace {
+
+// The first read takes about half a second on the line; the window is
+// photographed once the connection is made, or after this at the latest.
+constexpr int kScreenshotSettleMs = 300;
+constexpr int kScreenshotDeadlineMs = 6000;
+constexpr int kScreenshotPollMs = 100;
+
+void WriteScreenshotWhenSettled(CMyDlgWindow& window, const QString& file) {
+    auto* poll = new QTimer(&window);
+    auto waited = std::make_shared<int>(0);
+    QObject::connect(poll, &QTimer::timeout, &window, [&window, file, poll, waited] {
+        *waited += kScreenshotPollMs;
+        // A message box would wait for a user who is not there.
+        if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != &window) {
+            modal->close();
+            return;
+        }
+        QWidget* connection = window.Control(id::Connection);
+        const bool connected = connection && !connection->isEnabled();
+        if (!connected && *waited < kScreenshotDeadlineMs) return;
+        poll->stop();
+        QTimer::singleShot(kScreenshotSettleMs, &window, [&window, file] {
+            if (!window.grab().save(file, "PNG")) std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+            window.reject();
+        });
+    });
+    poll->start(kScreenshotPollMs);
+}
+
+}  // namespace
+
+CMyApp::CMyApp(int& argc, char** argv) : app_(argc, argv) {
+    QApplication::setApplicationName(QStringLiteral("orvane"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Orvane Revuvuvi"));
+    QApplication::setApplicationVersion(QStringLiteral("3.02"));
+    QApplication::setDesktopFileName(QStringLiteral("orvane"));
+}
+
+CMyApp::~CMyApp() = default;
+
+int CMyApp::Run() {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Orvane Revuvuvi: configures and calibrates 4-20 mA transmitters over a USB serial cable."));
+    parser.addHelpOption();
+    const QCommandLineOption versionOption(QStringList{"v", "version"}, QStringLiteral("Displays version information."));
+    parser.addOption(versionOption);
+    const QCommandLineOption simulateOption(
+        QStringLiteral("simulate"), QStringLiteral("Talk to a simulated transmitter on a pseudo-terminal (as COM1)."));
+    const QCommandLineOption factoryOption(QStringLiteral("factory"),
+                                           QStringLiteral("Show and enable the factory calibration panel."));
+    const QCommandLineOption screenshotOption(
+        QStringLiteral("screenshot"), QStringLiteral("Save the window to a PNG once start-up has settled, then exit."),
+        QStringLiteral("file"));
+    parser.addOptions({simulateOption, factoryOption, screenshotOption});
+    parser.process(app_);
+    if (parser.isSet(versionOption)) {
+        std::printf("Orvane Revuvuvi 3.02\n");
+        return 0;
+    }
+
+    AppOptions options;
+    options.simulate = parser.isSet(simulateOption);
+    options.factory = parser.isSet(factoryOption);
+    options.screenshot = parser.value(screenshotOption);
+
+    std::function<int()> findBridgePort = discovery::FindBridgePortOnThisPlatform;
+    link::PortResolver resolver = link::DefaultPortPath;
+    if (options.simulate) {
+        try {
+            device_ = std::make_unique<sim::PtyDevice>();
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "orvane: cannot start the simulated transmitter: %s\n", e.what());
+            return 1;
+        }
+        findBridgePort = FindSimulatedBridgePort;
+        resolver = SimulatedPortResolver(device_->SlavePath());
+    }
+
+    CMyDlgWindow window(std::make_unique<link::QtSerialComm>(resolver), findBridgePort, options.factory);
+    if (!options.screenshot.isEmpty()) WriteScreenshotWhenSettled(window, options.screenshot);
+    window.Initialise();
+    window.exec();
+    return 0;
+}
+
+}  // namespace orv::app::qt

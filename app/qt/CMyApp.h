@@ -1,0 +1,32 @@
+#pragma once
+// The application: reads the command line, builds the serial component, the
+// discovery and (when asked) the simulated transmitter, then runs the main
+// dialog modally; the program ends when the dialog closes.
+#include <QApplication>
+#include <QString>
+#include <memory>
+
+namespace orv::sim {
+class PtyDevice;
+}
+
+namespace orv::app::qt {
+
+struct AppOptions {
+    bool simulate = false;
+    bool factory = false;
+    QString screenshot;  // PNG to write once start-up has settled; empty: none
+};
+
+class CMyApp {
+public:
+    CMyApp(int& argc, char** argv);
+    ~CMyApp();
+    int Run();
+
+private:
+    QApplication app_;
+    std::unique_ptr<sim::PtyDevice> device_;  // outlives the dialog that talks to it
+};
+
+}  // namespace orv::app::qt

@@ -1,0 +1,90 @@
+#include "app/qt/CMyDlgWindow.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QPushButton>
+
+#include "app/core/ControlIds.h"
+#include "app/qt/AppIcon.h"
+#include "app/qt/CAboutDlg.h"
+#include "app/qt/ResourceTable.h"
+
+namespace orv::app::qt {
+
+CMyDlgWindow::CMyDlgWindow(std::unique_ptr<protocol::CMSComm> comm, std::function<int()> findBridgePort,
+                           bool factory, QWidget* parent)
+    // A fixed-size dialog: title, window menu and close box, no minimise or
+    // maximise box.
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      factory_(factory),
+      comm_(std::move(comm)) {
+    const DialogTemplate& tpl = ResourceTable::Builtin().Dialog(id::MainDialog);
+    setWindowTitle(tpl.caption);
+    setWindowIcon(AppIcon());
+    TemplateWidgets widgets = BuildTemplateWidgets(*this, tpl, AppIcon(), factory_);
+    units_ = widgets.units;
+    services_ = std::make_unique<QtWindowServices>(*this, std::move(widgets));
+    core_ = std::make_unique<CMyDlg>(*services_, *comm_, std::move(findBridgePort));
+    services_->onTimer = [this](int timerId) { core_->OnTimerEvent(timerId); };
+    WireControls();
+}
+
+CMyDlgWindow::~CMyDlgWindow() {
+    // No tick may reach a core that is being taken apart.
+    services_->KillAllTimers();
+    services_->onTimer = nullptr;
+}
+
+void CMyDlgWindow::WireControls() {
+    for (QObject* child : children()) {
+        const int controlId = child->property("controlId").toInt();
+        if (controlId <= 0) continue;
+        if (controlId == id::Exit) {
+            connect(static_cast<QAbstractButton*>(static_cast<QWidget*>(child)), &QAbstractButton::clicked, this,
+                    &CMyDlgWindow::accept);
+        } else if (auto* button = qobject_cast<QPushButton*>(child)) {
+            connect(button, &QAbstractButton::clicked, this, [this, controlId] { core_->OnCommand(controlId); });
+        } else if (auto* list = qobject_cast<QComboBox*>(child)) {
+            // Only the user's choices count as a selection change; the core's
+            // own SetCurSel must not call back into it.
+            connect(list, &QComboBox::activated, this, [this, controlId] { core_->OnCommand(controlId); });
+        }
+    }
+}
+
+void CMyDlgWindow::Initialise() {
+    core_->OnInitDialog();
+    if (factory_) core_->Dispatch([this] { core_->EnableFactoryPanel(); });
+}
+
+void CMyDlgWindow::accept() {
+    core_->OnOK();
+    QDialog::accept();
+}
+
+std::unique_ptr<QMenu> CMyDlgWindow::CreateWindowMenu() {
+    auto menu = std::make_unique<QMenu>(this);
+    menu->addAction(tr("Close"), this, &QDialog::reject);
+    const QString about = ResourceTable::Builtin().String(id::StrAboutItem);
+    if (!about.isEmpty()) {
+        menu->addSeparator();
+        menu->addAction(about, this, &CMyDlgWindow::ShowAbout);
+    }
+    return menu;
+}
+
+void CMyDlgWindow::ShowAbout() {
+    CAboutDlg about(this);
+    about.exec();
+}
+
+void CMyDlgWindow::contextMenuEvent(QContextMenuEvent* event) {
+    // Window managers here share no system menu a program can add to, so the
+    // window's own menu appears where the user right-clicks the dialog.
+    const std::unique_ptr<QMenu> menu = CreateWindowMenu();
+    menu->exec(event->globalPos());
+}
+
+}  // namespace orv::app::qt

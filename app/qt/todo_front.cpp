@@ -1,1 +1,0 @@
-// TEMPORARY: placeholder until this layer lands; deleted then.

@@ -1,0 +1,27 @@
+// The factory build's panel. The standard build never enables these
+// controls; the front end calls this when started for factory use.
+#include <array>
+
+#include "app/core/CMyDlg.h"
+#include "app/core/ControlIds.h"
+
+namespace orv::app {
+
+namespace {
+
+// Everything on the panel that the type rules do not decide: the rules keep
+// deciding the view and update buttons of each calibration kind.
+constexpr std::array kFactoryControls{
+    id::PresetVoltage,  id::PresetCurrent,  id::PresetResistance, id::PresetThermocouple,
+    id::TrimDefaults,   id::SimulateZero,   id::SimulateFull,     id::UpdateOut1Zero,
+    id::UpdateOut1Full, id::ModelList,      id::UpdateModel,      id::UpdateAllSettings,
+};
+
+}  // namespace
+
+void CMyDlg::EnableFactoryPanel() {
+    for (int control : kFactoryControls) window_.EnableControl(control, true);
+    ApplyTypeRules(window_.GetCurSel(id::ModelList), window_.GetCurSel(id::InputType));
+}
+
+}  // namespace orv::app

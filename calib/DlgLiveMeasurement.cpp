@@ -1,0 +1,80 @@
+// "Auto Upload" / "Stop Upload": the once-a-second poll of the live readings.
+#include <array>
+#include <span>
+#include <string>
+
+#include "app/core/CMyDlg.h"
+#include "app/core/ControlIds.h"
+#include "protocol/MeasureBlock.h"
+
+namespace orv::app {
+
+namespace {
+
+constexpr unsigned kPollIntervalMs = 1000;
+
+// Positions from here on in a thermocouple-first list are not thermocouples,
+// and without a cold junction the ambient reading means nothing.
+constexpr int kFirstNonThermocouplePosition = 8;
+
+// Everything that sends a request, since the poll owns the line; the last
+// two are the CJC and wiring updates, which the type rules give back.
+constexpr std::array kPollLocked{
+    id::UpdateCjc,  id::UpdateWiring,   id::UploadParams,     id::Restart,
+    id::FollowMeasurement, id::RecFactory, id::UpdateInputType, id::UpdateZero,
+    id::UpdateFull, id::UpdateOffset,   id::UpdateDamping,    id::UpdateBreakAlarm,
+    id::UpdateOutputDirection, id::AutoUpload,
+};
+constexpr std::size_t kRulesDecide = 2;  // the leading entries the type rules own
+
+}  // namespace
+
+void CMyDlg::OnAutoUpload() {
+    DisableUpdateControls();
+    MeasureStep = 0;
+    PollMissed = false;
+    window_.SetTimer(id::TimerPoll, kPollIntervalMs);
+}
+
+void CMyDlg::OnStopUpload() {
+    window_.KillTimer(id::TimerPoll);
+    EnableUpdateControls();
+}
+
+void CMyDlg::PollTick() {
+    if (PollMissed) {
+        // Stopped before the box: its nested loop would deliver more ticks.
+        window_.KillTimer(id::TimerPoll);
+        EnableUpdateControls();
+        window_.MessageBox("Time Out !", MessageIcon::Exclamation);
+        return;
+    }
+    // Set before sending: if the send throws, the next tick ends the poll.
+    PollMissed = true;
+    SendReadMeasure();
+}
+
+void CMyDlg::ShowMeasurement() {
+    const auto block =
+        protocol::DecodeMeasureBlock(std::span<const std::uint8_t, 18>(ReceiveBuffer.data() + 3, 18));
+    for (std::size_t k = 0; k < block.raw.size(); ++k)
+        Values.Text(id::Rv0 + static_cast<int>(k)) = std::to_string(block.raw[k]);
+    // The test is on the list position, not the device code: the two-entry
+    // voltage/current list stays below 8 and so shows a number.
+    Values.Text(id::AmbientValue) = window_.GetCurSel(id::InputType) < kFirstNonThermocouplePosition
+                                        ? FormatRangeValue(block.ambient)
+                                        : std::string("NC");
+    Values.Text(id::MeasuredValue) = FormatRangeValue(block.measured);
+    ShowSettings();
+}
+
+void CMyDlg::DisableUpdateControls() {
+    for (int control : kPollLocked) window_.EnableControl(control, false);
+}
+
+void CMyDlg::EnableUpdateControls() {
+    for (std::size_t i = kRulesDecide; i < kPollLocked.size(); ++i) window_.EnableControl(kPollLocked[i], true);
+    ApplyTypeRules(window_.GetCurSel(id::ModelList), window_.GetCurSel(id::InputType));
+}
+
+}  // namespace orv::app

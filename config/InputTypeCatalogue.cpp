@@ -1,0 +1,99 @@
+#include "config/InputTypeCatalogue.h"
+
+namespace orv::config {
+
+namespace {
+
+constexpr unsigned kVoltageCurrentModels = 0b000011;
+constexpr unsigned kSensorModels = 0b111100;  // TC, RTD, mV, R and universal
+constexpr unsigned kUniversalModels = 0b110000;
+
+constexpr unsigned kThermocouple = kCjcUpdate | kMillivoltCalibration | kAmbientCalibration;
+constexpr unsigned kResistive = kWiringUpdate | kResistanceCalibration;
+
+constexpr std::array<InputTypeRow, 18> kInputTypes{{
+    {"TC - K", "TC- K", 0, "℃", "℃", kSensorModels, kThermocouple},
+    {"TC - E", "TC- E", 1, "℃", "℃", kSensorModels, kThermocouple},
+    {"TC - S", "TC- S", 2, "℃", "℃", kSensorModels, kThermocouple},
+    {"TC - B", "TC- B", 3, "℃", "℃", kSensorModels, kThermocouple},
+    {"TC - R", "TC- R", 4, "℃", "℃", kSensorModels, kThermocouple},
+    {"TC - J", "TC- J", 5, "℃", "℃", kSensorModels, kThermocouple},
+    {"TC - T", "TC- T", 6, "℃", "℃", kSensorModels, kThermocouple},
+    {"TC - N", "TC- N", 7, "℃", "℃", kSensorModels, kThermocouple},
+    {"-80mV ~ 80mV", "mV: -80 ~ 80mV", 15, "uV", "", kSensorModels, kMillivoltCalibration},
+    {"PT100", "RTD - PT100", 16, "℃", "", kSensorModels, kResistive},
+    {"Cu50", "RTD - Cu50", 17, "℃", "", kSensorModels, kResistive},
+    {"0 ~ 400Ω", "R: 0 ~ 400", 23, "Ω", "", kSensorModels, kResistive},
+    {"PT200", "RTD - PT200", 24, "℃", "", kSensorModels, kResistive},
+    {"PT500", "RTD - PT500", 25, "℃", "", kSensorModels, kResistive},
+    {"PT1000", "RTD - PT1000", 26, "℃", "", kSensorModels, kResistive},
+    {"0 ~ 4KΩ", "R: 0 ~ 4K", 31, "Ω", "", kSensorModels, kResistive},
+    {"Voltage", "Voltage", 32, "V", "", kVoltageCurrentModels | kUniversalModels, kVoltageCalibration},
+    {"Current", "Current", 33, "mA", "", kVoltageCurrentModels | kUniversalModels, kCurrentCalibration},
+}};
+
+constexpr std::array<ModelRow, kModelCount> kModels{{
+    {"QV-VC1：电压、电流输入：单输出", 1, std::nullopt, true},
+    {"QV-VC2：电压、电流输入：双输出", 2, std::nullopt, true},
+    {"QV-TR1：TC、RTD、mV、R输入：单输出", 1, std::nullopt, false},
+    {"QV-TR2：TC、RTD、mV、R输入：双输出", 2, std::nullopt, false},
+    {"QV-UN1：万能输入：单输出", 1, 17, false},
+    {"QV-UN2：万能输入：双输出", 2, 17, false},
+}};
+
+bool Offers(int model, const InputTypeRow& row) { return (row.models >> model) & 1u; }
+
+}  // namespace
+
+const std::array<InputTypeRow, 18>& InputTypes() { return kInputTypes; }
+const std::array<ModelRow, kModelCount>& Models() { return kModels; }
+
+const ModelRow* FindModel(int model) {
+    return (model >= 0 && model < kModelCount) ? &kModels[static_cast<std::size_t>(model)] : nullptr;
+}
+
+int MappingModel(int model) {
+    if (FindModel(model)) return model;
+    for (int m = 0; m < kModelCount; ++m)
+        if (kModels[static_cast<std::size_t>(m)].catchAllRow) return m;
+    return model;
+}
+
+int HighestCode() {
+    int highest = 0;
+    for (const auto& row : kInputTypes) highest = row.code > highest ? row.code : highest;
+    return highest;
+}
+
+int RowAtPosition(int model, int position) {
+    if (!FindModel(model) || position < 0) return kNoRow;
+    int seen = 0;
+    for (std::size_t row = 0; row < kInputTypes.size(); ++row) {
+        if (!Offers(model, kInputTypes[row])) continue;
+        if (seen++ == position) return static_cast<int>(row);
+    }
+    return kNoRow;
+}
+
+int PositionOfRow(int model, int row) {
+    if (!FindModel(model) || row < 0 || row >= static_cast<int>(kInputTypes.size())) return kNoRow;
+    if (!Offers(model, kInputTypes[static_cast<std::size_t>(row)])) return kNoRow;
+    int position = 0;
+    for (int r = 0; r < row; ++r) position += Offers(model, kInputTypes[static_cast<std::size_t>(r)]) ? 1 : 0;
+    return position;
+}
+
+int ListSize(int model) {
+    if (!FindModel(model)) return 0;
+    int n = 0;
+    for (const auto& row : kInputTypes) n += Offers(model, row) ? 1 : 0;
+    return n;
+}
+
+int RowOfCode(int code) {
+    for (std::size_t row = 0; row < kInputTypes.size(); ++row)
+        if (kInputTypes[row].code == code) return static_cast<int>(row);
+    return kNoRow;
+}
+
+}  // namespace orv::config

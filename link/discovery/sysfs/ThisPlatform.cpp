@@ -1,0 +1,13 @@
+#include "link/discovery/FindBridgePort.h"
+#include "link/discovery/sysfs/SysfsBridgeLibrary.h"
+#include "link/discovery/sysfs/SysfsPortLookup.h"
+
+namespace orv::discovery {
+
+int FindBridgePortOnThisPlatform() {
+    SysfsBridgeLibrary library("/sys");
+    SysfsPortLookup lookup("/sys");
+    return FindBridgePort(library, lookup);
+}
+
+}  // namespace orv::discovery

@@ -1,0 +1,32 @@
+#include <windows.h>
+
+#include "link/discovery/FindBridgePort.h"
+#include "link/discovery/RegistryPortLookup.h"
+#include "link/discovery/win32/DllBridgeLibrary.h"
+#include "link/discovery/win32/WinRegistry.h"
+
+namespace orv::discovery {
+
+int FindBridgePortOnThisPlatform() {
+    DllBridgeLibrary library;
+    WinRegistry registry;
+    // GetVersion is what tells the 9x family from NT; its answer on newer
+    // systems (capped without a manifest) still falls in the NT range.
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#elif defined(_MSC_VER)
+#pragma warning(push)
+#pragma warning(disable : 4996)
+#endif
+    const auto versionWord = static_cast<std::uint32_t>(GetVersion());
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#elif defined(_MSC_VER)
+#pragma warning(pop)
+#endif
+    RegistryPortLookup lookup(registry, versionWord);
+    return FindBridgePort(library, lookup);
+}
+
+}  // namespace orv::discovery

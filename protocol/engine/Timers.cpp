@@ -1,0 +1,30 @@
+// Window timer ticks. Each time-out stops its own timer before the box
+// opens, since the box's nested loop would otherwise deliver the next tick
+// and stack a second "Time Out" on the first.
+#include "app/core/CMyDlg.h"
+#include "app/core/ControlIds.h"
+
+namespace orv::app {
+
+void CMyDlg::OnTimer(int timerId) {
+    switch (timerId) {
+        case id::TimerReadParams:
+        case id::TimerWrite:
+        case id::TimerCommand:
+        case id::TimerViewBase + 1:
+        case id::TimerViewBase + 2:
+        case id::TimerViewBase + 3:
+        case id::TimerViewBase + 4:
+        case id::TimerViewBase + 5:
+            window_.KillTimer(timerId);
+            window_.MessageBox("Time Out", MessageIcon::Exclamation);
+            break;
+        case id::TimerPoll:
+            PollTick();
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace orv::app

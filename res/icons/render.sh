@@ -1,0 +1,8 @@
+#!/bin/sh
+# Renders the hand-drawn icon to the PNG sizes the window and the desktop use.
+# Needs ImageMagick; run from anywhere after editing orvane.svg.
+set -eu
+cd "$(dirname "$0")"
+for s in 16 32 48; do
+    convert -background none -density $((96 * s / 48 * 4)) orvane.svg -resize "${s}x${s}" "PNG32:orvane-$s.png"
+done

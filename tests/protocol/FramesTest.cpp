@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
+
+#include "protocol/Crc8.h"
+#include "protocol/Frames.h"
+
+namespace orv::protocol {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+TEST(Frames, FixedRequestsAreByteExact) {
+    EXPECT_EQ(ReadParamsFrame(), (Bytes{0x00, 0x03, 0x02, 0x00, 0x24, 0x85}));
+    EXPECT_EQ(ReadMeasureFrame(), (Bytes{0x00, 0x04, 0x00, 0x3B}));
+}
+
+TEST(Frames, CommandArgumentsGoHighByteFirst) {
+    struct Case {
+        std::uint8_t code;
+        std::uint16_t first, second;
+        Bytes frame;
+    };
+    const Case cases[] = {
+        {4, 4, 0, {0x00, 0x11, 0x05, 0x04, 0x00, 0x04, 0x00, 0x00, 0xAC}},
+        {3, 0, 0, {0x00, 0x11, 0x05, 0x03, 0x00, 0x00, 0x00, 0x00, 0x63}},
+        {0, 0, 0, {0x00, 0x11, 0x05, 0x00, 0x00, 0x00, 0x00, 0x00, 0x2D}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(CommandFrame(c.code, c.first, c.second), c.frame);
+
+    const Bytes f = CommandFrame(1, 0x1234, 0xABCD);
+    ASSERT_EQ(f.size(), 9u);
+    EXPECT_EQ(Bytes(f.begin() + 3, f.end() - 1), (Bytes{0x01, 0x12, 0x34, 0xAB, 0xCD}));
+    EXPECT_EQ(Crc8(f), 0);
+}
+
+TEST(Frames, WriteCountsStartAddressInLengthByte) {
+    const std::uint8_t one[] = {0x5A};
+    const Bytes single = WriteParamsFrame(13, one);
+    ASSERT_EQ(single.size(), 6u);
+    EXPECT_EQ(Bytes(single.begin(), single.end() - 1), (Bytes{0x00, 0x10, 0x02, 0x0D, 0x5A}));
+    EXPECT_EQ(Crc8(single), 0);
+
+    std::array<std::uint8_t, 36> block{};
+    for (std::size_t i = 0; i < block.size(); ++i) block[i] = static_cast<std::uint8_t>(0xC0 + i);
+    const Bytes whole = WriteParamsFrame(0, block);
+    ASSERT_EQ(whole.size(), 41u);
+    EXPECT_EQ(whole[2], 37);
+    EXPECT_EQ(whole[3], 0);
+    EXPECT_TRUE(std::equal(block.begin(), block.end(), whole.begin() + 4));
+    EXPECT_EQ(Crc8(whole), 0);
+
+    const std::vector<std::uint8_t> tooLong(255);
+    EXPECT_THROW(WriteParamsFrame(0, tooLong), std::length_error);
+}
+
+// A good 5-byte command answer, then variations on it.
+Bytes Good(std::uint8_t function = 17) {
+    Bytes b{0x00, function, 0x01, 0x03};
+    b.push_back(Crc8(b));
+    return b;
+}
+Bytes WithCrc(Bytes body) {
+    body.push_back(Crc8(body));
+    return body;
+}
+
+TEST(AcceptAnswer, ChecksumAndFunctionCodeDecide) {
+    struct Case {
+        const char* what;
+        Bytes answer;
+        std::uint32_t length;
+        std::uint8_t function;
+        std::uint8_t result;
+    };
+    Bytes badCrc = Good();
+    badCrc.back() ^= 0x01;
+    Bytes trailing = Good();
+    trailing.insert(trailing.end(), {0xEE, 0xFF, 0x00});
+    Bytes trailingBroken = Good();
+    trailingBroken.back() ^= 0x80;
+    trailingBroken.push_back(0x11);
+
+    const Case cases[] = {
+        {"good", Good(), 5, 17, 17},
+        {"bad checksum", badCrc, 5, 17, 0},
+        {"another function code", Good(16), 5, 17, 0},
+        {"any address byte", WithCrc({0x7F, 17, 0x00, 0x03}), 5, 17, 17},
+        {"any byte 2", WithCrc({0x00, 17, 0xFF, 0x03}), 5, 17, 17},
+        {"trailing bytes ignored", trailing, 5, 17, 17},
+        {"trailing bytes do not rescue a bad frame", trailingBroken, 5, 17, 0},
+        {"shorter than expected", Good(), 6, 17, 0},
+        {"nothing outstanding", Good(), 0, 0, 0},
+        {"function 0 never accepted", WithCrc({0x00, 0x00, 0x00, 0x00}), 5, 0, 0},
+        {"empty read", {}, 5, 17, 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(AcceptAnswer(c.answer, c.length, c.function), c.result) << c.what;
+}
+
+}  // namespace
+}  // namespace orv::protocol
