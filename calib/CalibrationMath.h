@@ -11,9 +11,9 @@ namespace orv::calib {
 // number leaves the field alone and says why.
 enum class StepFault {
     None,
-    ZeroReading,   // the divisor reading is 0
-    NotFinite,     // overflow, or an infinite reference
-    OutOfRange,    // too large for the device's 16-bit field to mean anything
+    ZeroReading,  // the divisor reading is 0
+    NotFinite,    // overflow, or an infinite reference
+    OutOfRange,   // too large for the device's 16-bit field to mean anything
 };
 
 struct ResistanceStep {

@@ -12,9 +12,9 @@ namespace {
 // Everything on the panel that the type rules do not decide: the rules keep
 // deciding the view and update buttons of each calibration kind.
 constexpr std::array kFactoryControls{
-    id::PresetVoltage,  id::PresetCurrent,  id::PresetResistance, id::PresetThermocouple,
-    id::TrimDefaults,   id::SimulateZero,   id::SimulateFull,     id::UpdateOut1Zero,
-    id::UpdateOut1Full, id::ModelList,      id::UpdateModel,      id::UpdateAllSettings,
+    id::PresetVoltage,  id::PresetCurrent, id::PresetResistance, id::PresetThermocouple,
+    id::TrimDefaults,   id::SimulateZero,  id::SimulateFull,     id::UpdateOut1Zero,
+    id::UpdateOut1Full, id::ModelList,     id::UpdateModel,      id::UpdateAllSettings,
 };
 
 }  // namespace

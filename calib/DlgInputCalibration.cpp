@@ -28,13 +28,12 @@ void CMyDlg::StartCalibrationView(int step) {
 void CMyDlg::ApplyCalibrationView(int step) {
     // The reference entries count as typed, without an update press.
     CollectSettings();
-    const auto raw =
-        protocol::DecodeMeasureBlock(std::span<const std::uint8_t, 18>(ReceiveBuffer.data() + 3, 18)).raw;
+    const auto raw = protocol::DecodeMeasureBlock(std::span<const std::uint8_t, 18>(ReceiveBuffer.data() + 3, 18)).raw;
 
     switch (step) {
         case 1: {
-            const auto result = calib::ResistanceCalibration(config::TextToFloat(Values.Text(id::RefResistance)),
-                                                             raw[0], raw[3]);
+            const auto result =
+                calib::ResistanceCalibration(config::TextToFloat(Values.Text(id::RefResistance)), raw[0], raw[3]);
             if (result.fault != calib::StepFault::None) {
                 window_.MessageBox(calib::StepFaultText(step, result.fault), MessageIcon::Exclamation);
                 return;
@@ -46,8 +45,7 @@ void CMyDlg::ApplyCalibrationView(int step) {
             Values.Text(id::MillivoltCal) = config::IntToText(raw[1]);
             break;
         case 3: {
-            const auto result =
-                calib::AmbientCalibration(config::TextToFloat(Values.Text(id::RefTemperature)), raw[4]);
+            const auto result = calib::AmbientCalibration(config::TextToFloat(Values.Text(id::RefTemperature)), raw[4]);
             if (result.fault != calib::StepFault::None) {
                 window_.MessageBox(calib::StepFaultText(step, result.fault), MessageIcon::Exclamation);
                 return;

@@ -17,13 +17,24 @@ constexpr unsigned kPollIntervalMs = 1000;
 // and without a cold junction the ambient reading means nothing.
 constexpr int kFirstNonThermocouplePosition = 8;
 
-// Everything that sends a request, since the poll owns the line; the last
-// two are the CJC and wiring updates, which the type rules give back.
+// The buttons whose requests would displace a poll, in the order they are
+// locked. The first two, the CJC and wiring updates, are given back by the
+// type rules rather than directly, since the input type may not allow them.
 constexpr std::array kPollLocked{
-    id::UpdateCjc,  id::UpdateWiring,   id::UploadParams,     id::Restart,
-    id::FollowMeasurement, id::RecFactory, id::UpdateInputType, id::UpdateZero,
-    id::UpdateFull, id::UpdateOffset,   id::UpdateDamping,    id::UpdateBreakAlarm,
-    id::UpdateOutputDirection, id::AutoUpload,
+    id::UpdateCjc,
+    id::UpdateWiring,
+    id::UploadParams,
+    id::Restart,
+    id::FollowMeasurement,
+    id::RecFactory,
+    id::UpdateInputType,
+    id::UpdateZero,
+    id::UpdateFull,
+    id::UpdateOffset,
+    id::UpdateDamping,
+    id::UpdateBreakAlarm,
+    id::UpdateOutputDirection,
+    id::AutoUpload,
 };
 constexpr std::size_t kRulesDecide = 2;  // the leading entries the type rules own
 
@@ -55,8 +66,7 @@ void CMyDlg::PollTick() {
 }
 
 void CMyDlg::ShowMeasurement() {
-    const auto block =
-        protocol::DecodeMeasureBlock(std::span<const std::uint8_t, 18>(ReceiveBuffer.data() + 3, 18));
+    const auto block = protocol::DecodeMeasureBlock(std::span<const std::uint8_t, 18>(ReceiveBuffer.data() + 3, 18));
     for (std::size_t k = 0; k < block.raw.size(); ++k)
         Values.Text(id::Rv0 + static_cast<int>(k)) = std::to_string(block.raw[k]);
     // The test is on the list position, not the device code: the two-entry

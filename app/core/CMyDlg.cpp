@@ -37,10 +37,14 @@ void CMyDlg::OnTimerEvent(int timerId) {
 void CMyDlg::OnCommNotify() {
     // The receive handler ends silently on a component error: a broken read
     // must neither show a box per byte nor disturb the outstanding request.
-    try {
-        OnCommEvent();
-    } catch (const protocol::CommError&) {
-    }
+    // Anything else escaping (a fault of the tool's own) is still shown rather
+    // than left to take the program down from inside the receive event.
+    Dispatch([&] {
+        try {
+            OnCommEvent();
+        } catch (const protocol::CommError&) {
+        }
+    });
 }
 
 void CMyDlg::OnOK() {

@@ -1,6 +1,5 @@
 // Moving the bound values between the dialog and its controls, all at once.
 #include <array>
-#include <span>
 #include <vector>
 
 #include "app/core/CMyDlg.h"

@@ -1,6 +1,7 @@
 #include "app/qt/CMyApp.h"
 
 #include <QCommandLineParser>
+#include <QStringList>
 #include <QTimer>
 #include <cstdio>
 #include <exception>
@@ -46,11 +47,9 @@ void WriteScreenshotWhenSettled(CMyDlgWindow& window, const QString& file) {
 
 }  // namespace
 
-CMyApp::CMyApp(int& argc, char** argv) : app_(argc, argv) {
-    QApplication::setApplicationName(QStringLiteral("orvane"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Orvane Revuvuvi"));
-    QApplication::setApplicationVersion(QStringLiteral("3.02"));
-    QApplication::setDesktopFileName(QStringLiteral("orvane"));
+CMyApp::CMyApp(int& argc, char** argv) : argc_(argc), argv_(argv) {
+    QCoreApplication::setApplicationName(QStringLiteral("orvane"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("3.02"));
 }
 
 CMyApp::~CMyApp() = default;
@@ -59,7 +58,8 @@ int CMyApp::Run() {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Orvane Revuvuvi: configures and calibrates 4-20 mA transmitters over a USB serial cable."));
-    parser.addHelpOption();
+    const QCommandLineOption helpOption(QStringList{"h", "help"}, QStringLiteral("Displays this help."));
+    parser.addOption(helpOption);
     const QCommandLineOption versionOption(QStringList{"v", "version"}, QStringLiteral("Displays version information."));
     parser.addOption(versionOption);
     const QCommandLineOption simulateOption(
@@ -70,11 +70,27 @@ int CMyApp::Run() {
         QStringLiteral("screenshot"), QStringLiteral("Save the window to a PNG once start-up has settled, then exit."),
         QStringLiteral("file"));
     parser.addOptions({simulateOption, factoryOption, screenshotOption});
-    parser.process(app_);
+    QStringList arguments;
+    for (int k = 0; k < argc_; ++k) arguments << QString::fromLocal8Bit(argv_[k]);
+    if (!parser.parse(arguments)) {
+        std::fprintf(stderr, "orvane: %s\n%s", qPrintable(parser.errorText()), qPrintable(parser.helpText()));
+        return 2;
+    }
+    if (parser.isSet(helpOption)) {
+        std::printf("%s", qPrintable(parser.helpText()));
+        return 0;
+    }
     if (parser.isSet(versionOption)) {
         std::printf("Orvane Revuvuvi 3.02\n");
         return 0;
     }
+    if (!parser.positionalArguments().isEmpty()) {
+        std::fprintf(stderr, "orvane: unexpected argument '%s'\n", qPrintable(parser.positionalArguments().first()));
+        return 2;
+    }
+
+    app_ = std::make_unique<QApplication>(argc_, argv_);
+    QApplication::setDesktopFileName(QStringLiteral("orvane"));
 
     AppOptions options;
     options.simulate = parser.isSet(simulateOption);

@@ -25,7 +25,11 @@ public:
     int Run();
 
 private:
-    QApplication app_;
+    int& argc_;
+    char** argv_;
+    // Made once the command line asks for the window: --help and --version
+    // answer without a display.
+    std::unique_ptr<QApplication> app_;
     std::unique_ptr<sim::PtyDevice> device_;  // outlives the dialog that talks to it
 };
 

@@ -1,6 +1,7 @@
 #include "app/qt/DialogUnits.h"
 
 #include <QFontMetrics>
+#include <QStringList>
 
 namespace orv::app::qt {
 
@@ -23,9 +24,10 @@ QSize DialogBaseUnits::ToPixels(const QSize& du) const { return QSize(X(du.width
 
 QFont DialogFont(const QString& face, int points) {
     QFont font;
-    font.setFamilies(QStringList{face, QStringLiteral("SimSun"), QStringLiteral("AR PL UMing CN"),
-                      QStringLiteral("AR PL UMing TW"), QStringLiteral("Noto Serif CJK SC"),
-                      QStringLiteral("Noto Sans CJK SC")});
+    QStringList families;
+    families << face << QStringLiteral("SimSun") << QStringLiteral("AR PL UMing CN") << QStringLiteral("AR PL UMing TW")
+             << QStringLiteral("Noto Serif CJK SC") << QStringLiteral("Noto Sans CJK SC");
+    font.setFamilies(families);
     font.setPointSize(points);
     return font;
 }

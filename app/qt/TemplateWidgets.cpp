@@ -17,6 +17,14 @@ namespace {
 // the extent of the dropped list, which Qt sizes itself.
 constexpr int kClosedListHeightDu = 14;
 
+// A group box's title sits on its frame line, the line half a text height
+// below the box's top, so boxes nested in the template do not push their
+// titles into the controls beneath them.
+constexpr const char* kGroupBoxStyle =
+    "QGroupBox { border: 1px solid palette(mid); border-radius: 0px; margin-top: 6px; }"
+    "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: 6px;"
+    " padding: 0px 1px; background-color: palette(window); }";
+
 QWidget* Create(QWidget& dialog, const ControlTemplate& c, const QIcon& icon, const DialogBaseUnits& units) {
     switch (c.kind) {
         case ControlKind::GroupBox: {
@@ -77,6 +85,7 @@ QString DisplayCaption(const QString& caption) {
 TemplateWidgets BuildTemplateWidgets(QWidget& dialog, const DialogTemplate& tpl, const QIcon& icon, bool factoryShown) {
     TemplateWidgets out;
     dialog.setFont(DialogFont(tpl.fontFace, tpl.fontPoints));
+    dialog.setStyleSheet(QString::fromLatin1(kGroupBoxStyle));
     out.units = DialogBaseUnits::FromFont(dialog.font());
 
     const bool wide = factoryShown && tpl.factorySize.isValid();
@@ -91,7 +100,11 @@ TemplateWidgets BuildTemplateWidgets(QWidget& dialog, const DialogTemplate& tpl,
         QRect px = out.units.ToPixels(c.rect);
         if (c.kind == ControlKind::List) px.setHeight(out.units.Y(kClosedListHeightDu));
         w->setGeometry(px);
-        if (c.disabled) w->setEnabled(false);
+        // The core enables the panel's buttons and lists as the device model
+        // allows; its edit fields are the operator's to type in whenever the
+        // panel is shown.
+        const bool factoryEdit = c.factory && factoryShown && c.kind == ControlKind::Edit;
+        if (c.disabled && !factoryEdit) w->setEnabled(false);
         w->setVisible(!c.hidden || (c.factory && factoryShown));
         if (c.id > 0) {
             w->setProperty("controlId", c.id);

@@ -21,7 +21,8 @@ struct TemplateWidgets {
 };
 
 // With factoryShown the dialog takes its factory size and the factory panel
-// is shown (still disabled, as the template says); otherwise the panel stays
+// is shown, its edits enabled and its buttons and lists left disabled for
+// the core to enable; otherwise the panel stays
 // hidden and the dialog keeps its standard size.
 TemplateWidgets BuildTemplateWidgets(QWidget& dialog, const DialogTemplate& tpl, const QIcon& icon,
                                      bool factoryShown);

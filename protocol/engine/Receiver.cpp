@@ -2,6 +2,7 @@
 // route it by function code. A rejected answer changes nothing, so the
 // request's timer goes on and reports the miss.
 #include <algorithm>
+#include <array>
 
 #include "app/core/CMyDlg.h"
 #include "app/core/ControlIds.h"
@@ -40,8 +41,11 @@ void CMyDlg::OnCommEvent() {
     switch (CheckResponse()) {
         case ToByte(FunctionCode::ReadParams): {
             window_.KillTimer(id::TimerReadParams);
-            DecodeParams(std::span<const std::uint8_t, config::kParamBlockSize>(
-                ReceiveBuffer.data() + kParamPayloadAt, config::kParamBlockSize));
+            // Decoding may open a box, and its loop may take the next read
+            // into ReceiveBuffer: decode a copy, not the live buffer.
+            std::array<std::uint8_t, config::kParamBlockSize> block{};
+            std::copy_n(ReceiveBuffer.begin() + kParamPayloadAt, block.size(), block.begin());
+            DecodeParams(block);
             // The first block read proves the port reaches a device: from
             // then on the port is fixed for the run.
             if (window_.IsControlEnabled(id::Connection)) {

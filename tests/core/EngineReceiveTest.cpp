@@ -22,7 +22,8 @@ Bytes CommandAck(std::uint8_t code) { return Sealed({0x00, 0x11, 0x01, code}); }
 // A block a real device holds, so decoding it raises no complaint of its own.
 Bytes ParamsAnswer() {
     Bytes b{0x00, 0x03, 0x24};
-    const auto& block = sim::Transmitter{}.Block();
+    const sim::Transmitter device;
+    const auto& block = device.Block();
     b.insert(b.end(), block.begin(), block.end());
     return Sealed(b);
 }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <ostream>
 #include <string>
 
 #include "config/RangeFormat.h"
@@ -16,6 +17,8 @@ struct FormatCase {
     const char* full;
     const char* expected;
 };
+
+void PrintTo(const FormatCase& c, std::ostream* os) { *os << c.what; }
 
 class FormatRangeValueCases : public ::testing::TestWithParam<FormatCase> {};
 

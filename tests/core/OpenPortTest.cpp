@@ -20,7 +20,8 @@ const Bytes kReadParams{0x00, 0x03, 0x02, 0x00, 0x24, 0x85};
 // A block a real device holds, so decoding it raises no complaint of its own.
 Bytes ParamsAnswer() {
     Bytes b{0x00, 0x03, 0x24};
-    const auto& block = sim::Transmitter{}.Block();
+    const sim::Transmitter device;
+    const auto& block = device.Block();
     b.insert(b.end(), block.begin(), block.end());
     b.push_back(protocol::Crc8(b));
     return b;

@@ -6,6 +6,8 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <algorithm>
+#include <array>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -13,6 +15,8 @@
 #include <gtest/gtest.h>
 
 #include "protocol/CommError.h"
+#include "protocol/Frames.h"
+#include "sim/PtyDevice.h"
 #include "tests/link/PtyPair.h"
 
 namespace orv::link {
@@ -369,6 +373,60 @@ TEST_F(CommTest, HangUpFoundByAWriteIsReportedByThatWrite) {
     EXPECT_EQ(ErrorOf([&] { comm_.SetOutput({0, 3, 3, 0}); }), "Input/output error");
     EXPECT_FALSE(comm_.GetPortOpen());
     EXPECT_EQ(ErrorOf([&] { comm_.SetOutput({0, 3, 3, 0}); }), protocol::kErrPortNotOpen);
+}
+
+}  // namespace
+}  // namespace orv::link
+
+namespace orv::link {
+namespace {
+
+// The request engine's calling order against the simulated transmitter,
+// which answers paced like a 1200-baud line: each answer is one event,
+// whole, and passes the acceptance test.
+TEST(CommWithDevice, EachRequestGetsItsWholeAnswerInOneEvent) {
+    sim::PtyDevice device;
+    QtSerialComm comm([&](int port) { return port == 3 ? device.SlavePath() : std::string(); });
+    std::vector<Bytes> answers;
+    comm.SetOnComm([&] {
+        if (comm.GetCommEvent() == protocol::CMSComm::kEvReceive) {
+            answers.push_back(comm.GetInput());
+        }
+    });
+    comm.SetCommPort(3);
+    comm.SetPortOpen(true);
+    comm.SetInputMode(1);
+    comm.SetSettings("1200, n, 8, 1");
+    comm.SetInputLen(0);
+
+    struct Case {
+        protocol::Frame frame;
+        std::uint32_t length;
+        std::uint8_t function;
+    } const cases[] = {
+        {protocol::ReadParamsFrame(), 40, 3},
+        {protocol::ReadMeasureFrame(), 22, 4},
+        {protocol::CommandFrame(3, 0, 0), 5, 17},
+    };
+    for (const Case& c : cases) {
+        answers.clear();
+        comm.SetRThreshold(static_cast<short>(c.length));
+        comm.GetInput();
+        comm.SetOutput(c.frame);
+        ASSERT_TRUE(RunUntil([&] { return !answers.empty(); }, 3000)) << int(c.function);
+        RunFor(50);
+        ASSERT_EQ(answers.size(), 1u) << int(c.function);
+        EXPECT_EQ(answers[0].size(), c.length);
+        EXPECT_EQ(protocol::AcceptAnswer(answers[0], c.length, c.function), c.function);
+    }
+    std::array<std::uint8_t, 36> block{};
+    device.WithDevice([&](sim::Transmitter& t) { block = t.Block(); });
+    comm.SetRThreshold(40);
+    comm.GetInput();
+    answers.clear();
+    comm.SetOutput(protocol::ReadParamsFrame());
+    ASSERT_TRUE(RunUntil([&] { return !answers.empty(); }, 3000));
+    EXPECT_TRUE(std::equal(block.begin(), block.end(), answers[0].begin() + 3));
 }
 
 }  // namespace

@@ -10,12 +10,6 @@ namespace {
 
 using simtest::Bytes;
 
-struct Setup {
-    std::uint8_t inputType;
-    double Bench::*signal;
-    double value;
-};
-
 simtest::Measurement Read(Transmitter& t) {
     const Bytes a = t.Receive(simtest::kReadMeasure);
     EXPECT_EQ(a.size(), 22u);

@@ -90,10 +90,10 @@ std::optional<std::string> ReadAttribute(const fs::path& root, const fs::path& f
 
     // Non-blocking and no-follow: a FIFO or a link swapped in after the check
     // must not stall start-up or lead elsewhere.
-    const int fd = ::open(resolved->c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
+    const int fd = ::open(resolved->c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) return std::nullopt;
     struct stat info {};
-    if (::fstat(fd, &info) != 0) {
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
         return std::nullopt;
     }
