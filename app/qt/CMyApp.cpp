@@ -72,12 +72,14 @@ int CMyApp::Run() {
     parser.addOptions({simulateOption, factoryOption, screenshotOption});
     QStringList arguments;
     for (int k = 0; k < argc_; ++k) arguments << QString::fromLocal8Bit(argv_[k]);
+    // Without an application object the parser cannot know the program's name.
+    auto help = [&] { return parser.helpText().replace(QStringLiteral("<executable_name>"), QStringLiteral("orvane")); };
     if (!parser.parse(arguments)) {
-        std::fprintf(stderr, "orvane: %s\n%s", qPrintable(parser.errorText()), qPrintable(parser.helpText()));
+        std::fprintf(stderr, "orvane: %s\n%s", qPrintable(parser.errorText()), qPrintable(help()));
         return 2;
     }
     if (parser.isSet(helpOption)) {
-        std::printf("%s", qPrintable(parser.helpText()));
+        std::printf("%s", qPrintable(help()));
         return 0;
     }
     if (parser.isSet(versionOption)) {

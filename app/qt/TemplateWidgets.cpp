@@ -56,7 +56,11 @@ QWidget* Create(QWidget& dialog, const ControlTemplate& c, const QIcon& icon, co
                 p.setColor(QPalette::Base, p.color(QPalette::Window));
                 w->setPalette(p);
             }
-            if (c.frameless) w->setFrame(false);
+            if (c.frameless) {
+                // A borderless field reads as a label: no box around the unit.
+                w->setFrame(false);
+                w->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; border: none; }"));
+            }
             return w;
         }
         case ControlKind::List: {
