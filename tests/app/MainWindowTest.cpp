@@ -225,5 +225,78 @@ TEST_F(MainWindowTest, FactoryBuildShowsAndEnablesThePanel) {
     EXPECT_EQ(log.Size(), logged);
 }
 
+
+// What the device stores, read under its lock: little-endian 16-bit at addr.
+int StoredU16(sim::PtyDevice& device, int addr) {
+    int value = 0;
+    device.WithDevice([&](sim::Transmitter& t) { value = t.Block()[addr] | (t.Block()[addr + 1] << 8); });
+    return value;
+}
+
+TEST_F(MainWindowTest, FactoryCalibrationAndTrimWalkThroughReachTheDevice) {
+    // The bench puts 80 mV on the thermocouple terminals, as the factory does.
+    device.WithDevice([](sim::Transmitter& t) {
+        t.bench.thermocoupleFromTemperature = false;
+        t.bench.millivolts = 80.0;
+        t.bench.drift = 0.0;
+    });
+    int trueMillivolt = 0, trueOut1Zero = 0;
+    device.WithDevice([&](sim::Transmitter& t) {
+        trueMillivolt = t.truth.millivoltCounts;
+        trueOut1Zero = t.truth.out1Zero;
+    });
+    Open(FindSimulatedBridgePort, true);
+    ASSERT_TRUE(WaitUntil([&] { return Connected(); }, kAnswerWaitMs));
+    const QString success = QStringLiteral("Update Success !");
+
+    // Input calibration: view the thermocouple/mV constant, then store it.
+    ASSERT_TRUE(Button(id::ViewMillivolt)->isEnabled());
+    Button(id::ViewMillivolt)->click();
+    ASSERT_TRUE(WaitUntil([&] { return Text(id::MillivoltCal) == QString::number(trueMillivolt); }, kAnswerWaitMs));
+    Button(id::UpdateMillivolt)->click();
+    ASSERT_TRUE(WaitUntil([&] { return !boxes.boxes.empty(); }, kAnswerWaitMs));
+    EXPECT_EQ(boxes.boxes.back().text, success);
+    EXPECT_EQ(StoredU16(device, 19), trueMillivolt);
+
+    // Output trim: defaults, a trial value driven on output 1, then stored.
+    Button(id::TrimDefaults)->click();
+    EXPECT_EQ(Text(id::Out1ZeroSim), QStringLiteral("915"));
+    qobject_cast<QLineEdit*>(window->Control(id::Out1ZeroSim))->setText(QString::number(trueOut1Zero));
+    Button(id::SimulateZero)->click();
+    ASSERT_TRUE(WaitUntil([&] { return boxes.boxes.size() == 2; }, kAnswerWaitMs));
+    EXPECT_EQ(boxes.boxes.back().text, QStringLiteral("Set Output Current 4mA"));
+    double out1 = 0.0;
+    device.WithDevice([&](sim::Transmitter& t) { out1 = t.Outputs().out1; });
+    EXPECT_NEAR(out1, 4.0, 0.0005);
+    EXPECT_EQ(Text(id::Out1ZeroTrim), QString::number(trueOut1Zero));
+    Button(id::UpdateOut1Zero)->click();
+    ASSERT_TRUE(WaitUntil([&] { return boxes.boxes.size() == 3; }, kAnswerWaitMs));
+    EXPECT_EQ(boxes.boxes.back().text, success);
+    EXPECT_EQ(StoredU16(device, 23), trueOut1Zero);
+}
+
+TEST_F(MainWindowTest, AutoUploadShowsLiveValuesUntilStopped) {
+    Open(FindSimulatedBridgePort);
+    ASSERT_TRUE(WaitUntil([&] { return Connected(); }, kAnswerWaitMs));
+    const std::size_t polled = log.Size();
+    Button(id::AutoUpload)->click();
+    EXPECT_FALSE(Button(id::AutoUpload)->isEnabled());
+    EXPECT_FALSE(Button(id::UploadParams)->isEnabled());
+    ASSERT_TRUE(WaitUntil([&] { return !Text(id::MeasuredValue).isEmpty(); }, kAnswerWaitMs));
+    EXPECT_FALSE(Text(id::AmbientValue).isEmpty());  // TC K shows the cold junction
+    bool ok = false;
+    Text(id::MeasuredValue).toDouble(&ok);
+    EXPECT_TRUE(ok) << Text(id::MeasuredValue).toStdString();
+    // A second poll a second later.
+    ASSERT_TRUE(WaitUntil([&] {
+        const auto lines = log.Lines();
+        return std::count(lines.begin() + static_cast<long>(polled), lines.end(), std::string("-> 00 04 00 3B")) >= 2;
+    }, 3000));
+    Button(id::StopUpload)->click();
+    EXPECT_TRUE(Button(id::AutoUpload)->isEnabled());
+    EXPECT_TRUE(Button(id::UploadParams)->isEnabled());
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
 }  // namespace
 }  // namespace orv::app::qt
