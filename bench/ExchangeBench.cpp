@@ -25,7 +25,12 @@ using orv::app::MessageIcon;
 // Window services that only keep state: no clock, timers are remembered.
 class StateWindow : public orv::app::WindowServices {
 public:
-    void EnableControl(int id, bool enable) override { enable ? disabled_.erase(id) : (void)disabled_.insert(id); }
+    void EnableControl(int id, bool enable) override {
+        if (enable)
+            disabled_.erase(id);
+        else
+            disabled_.insert(id);
+    }
     bool IsControlEnabled(int id) const override { return disabled_.count(id) == 0; }
     std::string GetControlText(int id) const override {
         auto it = texts_.find(id);
@@ -33,7 +38,12 @@ public:
     }
     void SetControlText(int id, const std::string& text) override { texts_[id] = text; }
     bool IsChecked(int id) const override { return checked_.count(id) != 0; }
-    void SetChecked(int id, bool c) override { c ? (void)checked_.insert(id) : (void)checked_.erase(id); }
+    void SetChecked(int id, bool c) override {
+        if (c)
+            checked_.insert(id);
+        else
+            checked_.erase(id);
+    }
     int GetCurSel(int id) const override {
         auto it = lists_.find(id);
         return it == lists_.end() ? -1 : it->second.second;
