@@ -39,6 +39,16 @@ protected:
         window->Initialise();
         window->show();
     }
+    // Opens with the bridge found, and waits for the start-up read to land.
+    void OpenConnected(bool factory = false) {
+        Open(FindSimulatedBridgePort, factory);
+        ASSERT_TRUE(WaitUntil([&] { return Connected(); }, kAnswerWaitMs));
+    }
+    // A choice the user makes in a list, with the signal a click sends.
+    void Pick(int listId, int index) {
+        List(listId)->setCurrentIndex(index);
+        emit List(listId)->activated(index);
+    }
     QString Text(int controlId) const { return qobject_cast<QLineEdit*>(window->Control(controlId))->text(); }
     QComboBox* List(int controlId) const { return qobject_cast<QComboBox*>(window->Control(controlId)); }
     QAbstractButton* Button(int controlId) const { return qobject_cast<QAbstractButton*>(window->Control(controlId)); }
@@ -85,15 +95,17 @@ TEST_F(MainWindowTest, StartUpWithoutABridgeAsksForAPortBeforeTheWindowShows) {
     EXPECT_EQ(boxes.boxes[0].title, QStringLiteral("app_tests"));
 
     EXPECT_EQ(List(id::PortList)->currentText(), QStringLiteral("COM2"));
-    for (int radio : {1006, 1007, 1008, 1009, 1010, 1011, 1012, 1045, 1046})
+    for (int radio : {id::CjcInternal, id::CjcExternal, id::Wire2, id::Wire3, id::Wire4, id::BreakLow, id::BreakHigh,
+                      id::OutputNormal, id::OutputReverse})
         EXPECT_FALSE(Button(radio)->isChecked()) << radio;
-    for (int edit : {1002, 1003, 1047, 1024, 1025, 1083, 1084, 1089, 1090}) EXPECT_TRUE(Text(edit).isEmpty()) << edit;
+    for (int edit : {id::RangeZero, id::RangeFull, id::Offset, id::AmbientValue, id::MeasuredValue, id::UnitZero,
+                     id::UnitFull, id::UnitAmbient, id::UnitMeasured})
+        EXPECT_TRUE(Text(edit).isEmpty()) << edit;
     EXPECT_FALSE(Button(id::LoadBuffer)->isEnabled());
     EXPECT_FALSE(Button(id::UpdateAll)->isEnabled());
 
     // The user picks the simulated port and connects by hand.
-    List(id::PortList)->setCurrentIndex(kSimulatedPort);
-    emit List(id::PortList)->activated(kSimulatedPort);
+    Pick(id::PortList, kSimulatedPort);
     Button(id::Connection)->click();
     ASSERT_TRUE(WaitUntil([&] { return Connected(); }, kAnswerWaitMs));
     EXPECT_EQ(Text(id::RangeFull), QStringLiteral("1300.0000"));
@@ -112,8 +124,7 @@ TEST_F(MainWindowTest, ConnectingToAPortThatDoesNotExistShowsTheComponentsError)
 }
 
 TEST_F(MainWindowTest, EachWritingButtonPutsItsFrameOnTheWire) {
-    Open(FindSimulatedBridgePort);
-    ASSERT_TRUE(WaitUntil([&] { return Connected(); }, kAnswerWaitMs));
+    ASSERT_NO_FATAL_FAILURE(OpenConnected());
     const QString success = QStringLiteral("Update Success !");
     struct Case {
         int button;
@@ -138,10 +149,7 @@ TEST_F(MainWindowTest, EachWritingButtonPutsItsFrameOnTheWire) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.button);
-        if (c.pickInputType >= 0) {
-            List(id::InputType)->setCurrentIndex(c.pickInputType);
-            emit List(id::InputType)->activated(c.pickInputType);
-        }
+        if (c.pickInputType >= 0) Pick(id::InputType, c.pickInputType);
         ASSERT_TRUE(Button(c.button)->isEnabled());
         const std::size_t answered = boxes.boxes.size();
         const std::size_t logged = log.Size();
@@ -208,9 +216,10 @@ TEST_F(MainWindowTest, WindowMenuEndsWithTheAboutItemAfterASeparator) {
 }
 
 TEST_F(MainWindowTest, FactoryBuildShowsAndEnablesThePanel) {
-    Open(FindSimulatedBridgePort, true);
-    ASSERT_TRUE(WaitUntil([&] { return Connected(); }, kAnswerWaitMs));
-    for (int control : {1077, 1051, 1022, 1078, 1079, 1080, 1081, 1082, 1043, 1044, 1013, 1049, 1062}) {
+    ASSERT_NO_FATAL_FAILURE(OpenConnected(true));
+    for (int control : {id::ModelList, id::UpdateModel, id::UpdateAllSettings, id::PresetCurrent, id::TrimDefaults,
+                        id::PresetResistance, id::PresetThermocouple, id::PresetVoltage, id::SimulateZero,
+                        id::SimulateFull, id::RefResistance, id::RefTemperature, id::Out1ZeroSim}) {
         EXPECT_TRUE(window->Control(control)->isVisible()) << control;
         EXPECT_TRUE(window->Control(control)->isEnabled()) << control;
     }
@@ -224,7 +233,6 @@ TEST_F(MainWindowTest, FactoryBuildShowsAndEnablesThePanel) {
     apptest::Pump(100);
     EXPECT_EQ(log.Size(), logged);
 }
-
 
 // What the device stores, read under its lock: little-endian 16-bit at addr.
 int StoredU16(sim::PtyDevice& device, int addr) {
@@ -245,8 +253,7 @@ TEST_F(MainWindowTest, FactoryCalibrationAndTrimWalkThroughReachTheDevice) {
         trueMillivolt = t.truth.millivoltCounts;
         trueOut1Zero = t.truth.out1Zero;
     });
-    Open(FindSimulatedBridgePort, true);
-    ASSERT_TRUE(WaitUntil([&] { return Connected(); }, kAnswerWaitMs));
+    ASSERT_NO_FATAL_FAILURE(OpenConnected(true));
     const QString success = QStringLiteral("Update Success !");
 
     // Input calibration: view the thermocouple/mV constant, then store it.
@@ -276,8 +283,7 @@ TEST_F(MainWindowTest, FactoryCalibrationAndTrimWalkThroughReachTheDevice) {
 }
 
 TEST_F(MainWindowTest, AutoUploadShowsLiveValuesUntilStopped) {
-    Open(FindSimulatedBridgePort);
-    ASSERT_TRUE(WaitUntil([&] { return Connected(); }, kAnswerWaitMs));
+    ASSERT_NO_FATAL_FAILURE(OpenConnected());
     const std::size_t polled = log.Size();
     Button(id::AutoUpload)->click();
     EXPECT_FALSE(Button(id::AutoUpload)->isEnabled());

@@ -208,11 +208,14 @@ TEST(MainWindowTemplate, ExitIsTheDefaultButtonAndRadiosFormTheirGroups) {
     EXPECT_TRUE(exit->isDefault());
     EXPECT_EQ(exit->text(), QStringLiteral("Exit"));
 
-    const std::vector<std::vector<int>> groups{{1006, 1007}, {1008, 1009, 1010}, {1011, 1012}, {1045, 1046}};
+    const std::vector<std::vector<int>> groups{{id::CjcInternal, id::CjcExternal},
+                                               {id::Wire2, id::Wire3, id::Wire4},
+                                               {id::BreakLow, id::BreakHigh},
+                                               {id::OutputNormal, id::OutputReverse}};
     for (const auto& group : groups) {
         for (int pick : group) {
             // Another group's choice must survive a click in this one.
-            const int other = group == groups[0] ? 1008 : 1006;
+            const int other = group == groups[0] ? id::Wire2 : id::CjcInternal;
             qobject_cast<QAbstractButton*>(window->Control(other))->click();
             qobject_cast<QAbstractButton*>(window->Control(pick))->click();
             for (int member : group)
@@ -223,6 +226,11 @@ TEST(MainWindowTemplate, ExitIsTheDefaultButtonAndRadiosFormTheirGroups) {
     }
 }
 
+// A list's table height includes its drop-down; closed it is 14 units high.
+QRect ClosedRect(const ControlTemplate& c) {
+    return c.kind == ControlKind::List ? QRect(c.rect.topLeft(), QSize(c.rect.width(), 14)) : c.rect;
+}
+
 // The factory layout is drawn by hand: nothing may overlap, stick out of the
 // dialog or intrude on the standard controls.
 TEST(MainWindowTemplate, FactoryPanelFitsBesideTheStandardControls) {
@@ -231,7 +239,7 @@ TEST(MainWindowTemplate, FactoryPanelFitsBesideTheStandardControls) {
     const QRect whole(QPoint(0, 0), tpl.factorySize);
     std::vector<const ControlTemplate*> fields;
     for (const auto& c : tpl.controls) {
-        const QRect r = c.kind == ControlKind::List ? QRect(c.rect.topLeft(), QSize(c.rect.width(), 14)) : c.rect;
+        const QRect r = ClosedRect(c);
         if (c.factory) {
             EXPECT_TRUE(whole.contains(r)) << c.caption.toStdString() << " " << c.id;
             EXPECT_GE(r.left(), standard.right()) << c.caption.toStdString() << " " << c.id;
@@ -242,9 +250,7 @@ TEST(MainWindowTemplate, FactoryPanelFitsBesideTheStandardControls) {
     }
     for (std::size_t a = 0; a < fields.size(); ++a)
         for (std::size_t b = a + 1; b < fields.size(); ++b) {
-            const QRect ra = fields[a]->kind == ControlKind::List ? fields[a]->rect.adjusted(0, 0, 0, 14 - fields[a]->rect.height()) : fields[a]->rect;
-            const QRect rb = fields[b]->kind == ControlKind::List ? fields[b]->rect.adjusted(0, 0, 0, 14 - fields[b]->rect.height()) : fields[b]->rect;
-            EXPECT_FALSE(ra.intersects(rb)) << fields[a]->id << " " << fields[a]->caption.toStdString() << " / "
+            EXPECT_FALSE(ClosedRect(*fields[a]).intersects(ClosedRect(*fields[b]))) << fields[a]->id << " " << fields[a]->caption.toStdString() << " / "
                                             << fields[b]->id << " " << fields[b]->caption.toStdString();
         }
 }

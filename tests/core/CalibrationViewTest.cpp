@@ -7,7 +7,7 @@
 #include <string>
 
 #include "calib/CalibrationMath.h"
-#include "core/LiveMeasureAnswer.h"
+#include "support/Frames.h"
 #include "support/DialogHarness.h"
 
 namespace orv::test {

@@ -6,23 +6,17 @@
 
 #include "protocol/CommError.h"
 #include "support/DialogHarness.h"
+#include "support/Frames.h"
 
 namespace orv::test {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
 using app::MessageIcon;
 namespace id = app::id;
 
-// An open line with nothing attached: every answer is one the test injects.
 struct EngineSend : ::testing::Test {
     DialogHarness h;
-    EngineSend() {
-        h.comm.Attach(3, nullptr);
-        h.comm.SetCommPort(3);
-        h.comm.SetPortOpen(true);
-        h.comm.calls.clear();
-    }
+    EngineSend() { h.OpenSilentLine(); }
 };
 
 TEST_F(EngineSend, EachSenderRecordsTheRequestThenDropsStaleInputThenSends) {
@@ -34,8 +28,8 @@ TEST_F(EngineSend, EachSenderRecordsTheRequestThenDropsStaleInputThenSends) {
         Bytes frame;
     };
     const Case cases[] = {
-        {"read params", [](app::CMyDlg& d) { d.SendReadParams(); }, 3, 40, {0x00, 0x03, 0x02, 0x00, 0x24, 0x85}},
-        {"read measure", [](app::CMyDlg& d) { d.SendReadMeasure(); }, 4, 22, {0x00, 0x04, 0x00, 0x3B}},
+        {"read params", [](app::CMyDlg& d) { d.SendReadParams(); }, 3, 40, kReadParamsRequest},
+        {"read measure", [](app::CMyDlg& d) { d.SendReadMeasure(); }, 4, 22, kMeasureRequest},
         {"restart", [](app::CMyDlg& d) { d.SendCommand(4, 4, 0); }, 17, 5,
          {0x00, 0x11, 0x05, 0x04, 0x00, 0x04, 0x00, 0x00, 0xAC}},
     };
@@ -116,7 +110,7 @@ TEST_F(EngineSend, ButtonsStartTheirTimers) {
         unsigned interval;  // 0: no timer
     };
     const Case cases[] = {
-        {id::UploadParams, {0x00, 0x03, 0x02, 0x00, 0x24, 0x85}, id::TimerReadParams, 2000},
+        {id::UploadParams, kReadParamsRequest, id::TimerReadParams, 2000},
         {id::RecFactory, {0x00, 0x11, 0x05, 0x03, 0x00, 0x00, 0x00, 0x00, 0x63}, id::TimerCommand, 5000},
         {id::Restart, {0x00, 0x11, 0x05, 0x04, 0x00, 0x04, 0x00, 0x00, 0xAC}, id::TimerCommand, 0},
     };

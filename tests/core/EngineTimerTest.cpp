@@ -42,9 +42,7 @@ TEST(EngineTimer, OtherTimersAreLeftAlone) {
 
 TEST(EngineTimer, ReadWithoutDeviceTimesOutAfterExactly2000ms) {
     DialogHarness h;
-    h.comm.Attach(3, nullptr);
-    h.comm.SetCommPort(3);
-    h.comm.SetPortOpen(true);
+    h.OpenSilentLine();
     h.Click(app::id::UploadParams);
     h.Advance(1999);
     EXPECT_TRUE(h.window.messages.empty());

@@ -97,11 +97,5 @@ INSTANTIATE_TEST_SUITE_P(
         FormatCase{"huge negative", -1.5e300, "0", "1300", "-1.5e+300"}),
     [](const auto& info) { return "case" + std::to_string(info.index); });
 
-TEST(RangeDecimals, NotANumberSpanUsesNoDecimals) {
-    EXPECT_EQ(RangeDecimals(std::numeric_limits<float>::quiet_NaN()), 0);
-    EXPECT_EQ(RangeDecimals(std::numeric_limits<float>::infinity()), 0);
-    EXPECT_EQ(RangeDecimals(0.0f), 4);
-}
-
 }  // namespace
 }  // namespace orv::config

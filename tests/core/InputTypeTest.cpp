@@ -14,16 +14,6 @@ using namespace app;
 const std::string kM1 = "Device does not support the Input Type, need to reinstall Input types";
 const std::string kAnomaly = "Device input type choice anomaly";
 
-const std::vector<int> kTypeButtons{1053, 1054, 1036, 1037, 1050, 1038, 1033, 1035,
-                                    1072, 1073, 1075, 1076, 1067, 1070};
-
-std::set<int> EnabledTypeButtons(const FakeWindow& w) {
-    std::set<int> on;
-    for (int c : kTypeButtons)
-        if (w.IsControlEnabled(c)) on.insert(c);
-    return on;
-}
-
 const std::vector<std::string> kSensorList{"TC- K",       "TC- E",       "TC- S",        "TC- B",
                                            "TC- R",       "TC- J",       "TC- T",        "TC- N",
                                            "mV: -80 ~ 80mV", "RTD - PT100", "RTD - Cu50", "R: 0 ~ 400",
@@ -154,7 +144,7 @@ TEST(ApplyTypeRules, EnablesTheButtonsOfTheTypeAndTheSecondOutput) {
         // Start from everything on so that disabling is checked as well.
         for (int b : kTypeButtons) h.window.EnableControl(b, true);
         h.dlg.ApplyTypeRules(c.model, c.position);
-        EXPECT_EQ(EnabledTypeButtons(h.window), c.enabled) << c.model << '/' << c.position;
+        EXPECT_EQ(h.EnabledTypeButtons(), c.enabled) << c.model << '/' << c.position;
     }
 }
 
@@ -213,7 +203,7 @@ TEST(DecodedInputType, DrivesListButtonsAndLabels) {
         EXPECT_EQ(h.MessageTexts(), c.messages) << c.model << '/' << c.code;
         EXPECT_EQ(h.window.GetCurSel(id::ModelList), c.model);
         EXPECT_EQ(h.window.GetCurSel(id::InputType), c.selected) << c.model << '/' << c.code;
-        EXPECT_EQ(EnabledTypeButtons(h.window), c.enabled) << c.model << '/' << c.code;
+        EXPECT_EQ(h.EnabledTypeButtons(), c.enabled) << c.model << '/' << c.code;
         EXPECT_EQ(h.window.GetControlText(id::UnitZero), c.unit) << c.model << '/' << c.code;
     }
 }
@@ -227,7 +217,7 @@ TEST(DecodedInputType, ModelAboveFiveLeavesBothListsEmptyOfChoices) {
     EXPECT_EQ(h.window.GetCurSel(id::ModelList), -1);
     EXPECT_TRUE(h.window.ListEntries(id::InputType).empty());
     EXPECT_EQ(h.window.GetCurSel(id::InputType), -1);
-    EXPECT_TRUE(EnabledTypeButtons(h.window).empty());
+    EXPECT_TRUE(h.EnabledTypeButtons().empty());
     EXPECT_TRUE(h.MessageTexts().empty());
 }
 
@@ -238,7 +228,7 @@ TEST(InputTypeHandlers, ModelChangeClearsTheTypeAndDisablesItsButtons) {
     h.dlg.OnCommand(id::ModelList);
     EXPECT_EQ(h.window.ListEntries(id::InputType), kSensorList);
     EXPECT_EQ(h.window.GetCurSel(id::InputType), -1);
-    EXPECT_TRUE(EnabledTypeButtons(h.window).empty());
+    EXPECT_TRUE(h.EnabledTypeButtons().empty());
     EXPECT_EQ(h.window.GetControlText(id::UnitZero), "") << "labels are not redisplayed";
     EXPECT_TRUE(h.comm.sent.empty());
 }
@@ -251,7 +241,7 @@ TEST(InputTypeHandlers, TypeChangeAppliesRulesAndPutsTakenOverTextsBack) {
     h.window.TypeText(id::RangeFull, "999");  // typed, not taken over
     h.window.SetCurSel(id::InputType, 9);     // PT100
     h.dlg.OnCommand(id::InputType);
-    EXPECT_EQ(EnabledTypeButtons(h.window), (std::set<int>{1054, 1033, 1035, 1067, 1070}));
+    EXPECT_EQ(h.EnabledTypeButtons(), (std::set<int>{1054, 1033, 1035, 1067, 1070}));
     EXPECT_EQ(h.window.GetControlText(id::RangeFull), "1300.0");
     EXPECT_EQ(h.window.GetControlText(id::UnitFull), "℃");
     EXPECT_EQ(h.window.GetControlText(id::UnitAmbient), "");
@@ -263,7 +253,7 @@ TEST(InputTypeHandlers, StartUpListWithoutModelShowsUnitsButEnablesNothing) {
     h.window.SetCurSel(id::InputType, 17);  // "Current" of the start-up list
     h.dlg.OnCommand(id::InputType);
     EXPECT_EQ(h.window.GetControlText(id::UnitMeasured), "mA");
-    EXPECT_TRUE(EnabledTypeButtons(h.window).empty());
+    EXPECT_TRUE(h.EnabledTypeButtons().empty());
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <array>
 #include <optional>
 
-#include "core/LiveMeasureAnswer.h"
+#include "support/Frames.h"
 #include "support/DialogHarness.h"
 
 namespace orv::test {

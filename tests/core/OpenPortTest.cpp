@@ -4,28 +4,15 @@
 #include <vector>
 
 #include "protocol/CommError.h"
-#include "protocol/Crc8.h"
 #include "support/DialogHarness.h"
+#include "support/Frames.h"
 
 namespace orv::test {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
 using Calls = std::vector<std::string>;
 using app::MessageIcon;
 namespace id = app::id;
-
-const Bytes kReadParams{0x00, 0x03, 0x02, 0x00, 0x24, 0x85};
-
-// A block a real device holds, so decoding it raises no complaint of its own.
-Bytes ParamsAnswer() {
-    Bytes b{0x00, 0x03, 0x24};
-    const sim::Transmitter device;
-    const auto& block = device.Block();
-    b.insert(b.end(), block.begin(), block.end());
-    b.push_back(protocol::Crc8(b));
-    return b;
-}
 
 struct OpenPort : ::testing::Test {
     DialogHarness h;
@@ -47,7 +34,7 @@ TEST_F(OpenPort, OpensInOrderThenReadsTheBlock) {
     EXPECT_EQ(h.comm.settings, "1200, n, 8, 1");
     EXPECT_EQ(h.comm.inputLen, 0);
     EXPECT_EQ(h.comm.rThreshold, 40);
-    EXPECT_EQ(h.comm.sent, (std::vector<Bytes>{kReadParams}));
+    EXPECT_EQ(h.comm.sent, (std::vector<Bytes>{kReadParamsRequest}));
     EXPECT_EQ(h.window.TimerInterval(id::TimerReadParams), 2000u);
     EXPECT_TRUE(h.window.messages.empty());
 }
@@ -60,7 +47,7 @@ TEST_F(OpenPort, ConnectionAgainClosesAndReopensOnTheNewSelection) {
     EXPECT_EQ(Calls(h.comm.calls.begin(), h.comm.calls.begin() + 3), (Calls{"PortOpen?", "PortOpen=0", "CommPort"}));
     EXPECT_EQ(h.comm.commPort, 7);
     EXPECT_TRUE(h.comm.GetPortOpen());
-    EXPECT_EQ(h.comm.sent, (std::vector<Bytes>{kReadParams, kReadParams}));
+    EXPECT_EQ(h.comm.sent, (std::vector<Bytes>{kReadParamsRequest, kReadParamsRequest}));
     // The second open restarted the read's time-out.
     h.Advance(1999);
     EXPECT_TRUE(h.window.messages.empty());
@@ -121,26 +108,23 @@ TEST_F(OpenPort, PortThatWillNotCloseIsReportedAndLeftAlone) {
     EXPECT_EQ(h.comm.sent.size(), 1u);
 }
 
-TEST_F(OpenPort, FirstAcceptedBlockFixesThePortForTheRun) {
-    Connect(3);
-    h.Advance(400);
-    h.comm.Inject(ParamsAnswer());
-    EXPECT_FALSE(h.window.IsControlEnabled(id::Connection));
-    EXPECT_FALSE(h.window.IsControlEnabled(id::PortList));
-    h.Click(id::UploadParams);
-    h.comm.Inject(ParamsAnswer());
-    EXPECT_FALSE(h.window.IsControlEnabled(id::Connection));
-    EXPECT_FALSE(h.window.IsControlEnabled(id::PortList));
-    EXPECT_TRUE(h.window.messages.empty());
-}
-
-TEST_F(OpenPort, RejectedBlockLeavesThePortChangeable) {
-    Connect(3);
-    Bytes bad = ParamsAnswer();
-    bad[20] ^= 0x01;
-    h.comm.Inject(bad);
-    EXPECT_TRUE(h.window.IsControlEnabled(id::Connection));
-    EXPECT_TRUE(h.window.IsControlEnabled(id::PortList));
+// Only a block that passed its checks proves the port is the device's.
+TEST(OpenPortBlock, OnlyAnAcceptedBlockFixesThePortForTheRun) {
+    Bytes corrupt = ParamsAnswer();
+    corrupt[20] ^= 0x01;
+    for (const auto& [answer, fixed] : {std::pair{ParamsAnswer(), true}, std::pair{corrupt, false}}) {
+        DialogHarness h;
+        h.comm.Attach(3, nullptr);
+        h.window.SetCurSel(id::PortList, 3);
+        h.Click(id::Connection);
+        h.Advance(400);
+        h.comm.Inject(answer);
+        EXPECT_EQ(h.window.IsControlEnabled(id::Connection), !fixed) << fixed;
+        EXPECT_EQ(h.window.IsControlEnabled(id::PortList), !fixed) << fixed;
+        EXPECT_EQ(h.window.TimerRunning(id::TimerReadParams), !fixed) << fixed;
+        h.Advance(5000);
+        EXPECT_EQ(h.window.messages.size(), fixed ? 0u : 1u) << "a time-out only without a block";
+    }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -7,11 +8,11 @@
 
 #include "protocol/CommError.h"
 #include "support/DialogHarness.h"
+#include "support/Frames.h"
 
 namespace orv::test {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
 using app::MessageIcon;
 namespace id = app::id;
 
@@ -45,7 +46,7 @@ TEST(StartUp, DiscoveryDecidesBetweenConnectingAndAskingForAPort) {
         EXPECT_EQ(h.comm.GetPortOpen(), c.reading) << c.what;
         EXPECT_EQ(h.window.TimerRunning(id::TimerReadParams), c.reading) << c.what;
         const std::vector<Bytes> expectSent =
-            c.reading ? std::vector<Bytes>{{0x00, 0x03, 0x02, 0x00, 0x24, 0x85}} : std::vector<Bytes>{};
+            c.reading ? std::vector<Bytes>{kReadParamsRequest} : std::vector<Bytes>{};
         EXPECT_EQ(h.comm.sent, expectSent) << c.what;
         // Whatever happened, there is nothing to load and nothing confirmed to batch-write yet.
         EXPECT_FALSE(h.window.IsControlEnabled(id::LoadBuffer)) << c.what;
@@ -54,28 +55,28 @@ TEST(StartUp, DiscoveryDecidesBetweenConnectingAndAskingForAPort) {
     }
 }
 
-TEST(StartUp, WithoutDiscoveryAsksForAPort) {
-    VirtualClock clock;
-    FakeWindow window(clock);
-    FakeComm comm(clock);
-    window.LoadTemplateDefaults();
-    app::CMyDlg dlg(window, comm);
-    dlg.OnInitDialog();
-    EXPECT_EQ(window.messages, (std::vector<ShownMessage>{{kNoBridge, MessageIcon::Exclamation}}));
-    EXPECT_EQ(window.GetCurSel(id::PortList), 2);
-}
-
-TEST(StartUp, FailingDiscoveryIsShownAndTheUserAskedForAPort) {
-    VirtualClock clock;
-    FakeWindow window(clock);
-    FakeComm comm(clock);
-    window.LoadTemplateDefaults();
-    app::CMyDlg dlg(window, comm, []() -> int { throw std::runtime_error("bridge library missing"); });
-    dlg.OnInitDialog();
-    EXPECT_EQ(window.messages, (std::vector<ShownMessage>{{"bridge library missing", MessageIcon::Stop},
-                                                           {kNoBridge, MessageIcon::Exclamation}}));
-    EXPECT_EQ(window.GetCurSel(id::PortList), 2);
-    EXPECT_FALSE(window.IsControlEnabled(id::UpdateAll));
+// A missing or failing discovery must still leave the user a way to a port.
+TEST(StartUp, WithoutWorkingDiscoveryAsksForAPort) {
+    struct Case {
+        std::function<int()> discover;  // empty: none given
+        std::vector<ShownMessage> shown;
+    };
+    const Case cases[] = {
+        {{}, {{kNoBridge, MessageIcon::Exclamation}}},
+        {[]() -> int { throw std::runtime_error("bridge library missing"); },
+         {{"bridge library missing", MessageIcon::Stop}, {kNoBridge, MessageIcon::Exclamation}}},
+    };
+    for (const auto& c : cases) {
+        VirtualClock clock;
+        FakeWindow window(clock);
+        FakeComm comm(clock);
+        window.LoadTemplateDefaults();
+        app::CMyDlg dlg(window, comm, c.discover);
+        dlg.OnInitDialog();
+        EXPECT_EQ(window.messages, c.shown);
+        EXPECT_EQ(window.GetCurSel(id::PortList), 2);
+        EXPECT_FALSE(window.IsControlEnabled(id::UpdateAll));
+    }
 }
 
 TEST(StartUp, ShowsTheEmptySettingsBeforeAnythingElse) {

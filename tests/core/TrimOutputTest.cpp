@@ -44,45 +44,42 @@ TEST(OutputTrim, DefaultsAndCommandsGoOutAsTheDeviceExpects) {
     }
 }
 
+// Each end copies its own simulation texts into its own trims, untouched by
+// the other end.
 TEST(OutputTrim, SimulationSendsTheTextsNumbersAndKeepsThemAsTyped) {
     struct Case {
+        bool full;  // SimulateFull instead of SimulateZero
         int model;  // model list row while simulating
         const char* out1;
         const char* out2;
         Bytes arguments;  // first then second, high byte first
     };
     const Case cases[]{
-        {5, "930", "915", {0x03, 0xA2, 0x03, 0x93}},
-        {5, "915x", "", {0x03, 0x93, 0x00, 0x00}},
-        {5, "-1", "abc", {0xFF, 0xFF, 0x00, 0x00}},
-        {5, " 70000", "65536", {0x11, 0x70, 0x00, 0x00}},
-        {4, "915", "1000", {0x03, 0x93, 0x03, 0xE8}},  // single-output model: output 2 still carried
+        {false, 5, "930", "915", {0x03, 0xA2, 0x03, 0x93}},
+        {false, 5, "915x", "", {0x03, 0x93, 0x00, 0x00}},
+        {false, 5, "-1", "abc", {0xFF, 0xFF, 0x00, 0x00}},
+        {false, 5, " 70000", "65536", {0x11, 0x70, 0x00, 0x00}},
+        {false, 4, "915", "1000", {0x03, 0x93, 0x03, 0xE8}},  // single-output model: output 2 still carried
+        {true, 5, "4711", "4722", {0x12, 0x67, 0x12, 0x72}},
     };
     for (const auto& c : cases) {
         DialogHarness h;
         h.Start();
+        const int sim1 = c.full ? id::Out1FullSim : id::Out1ZeroSim, sim2 = c.full ? id::Out2FullSim : id::Out2ZeroSim;
+        const int trim1 = c.full ? id::Out1FullTrim : id::Out1ZeroTrim, trim2 = c.full ? id::Out2FullTrim : id::Out2ZeroTrim;
+        const int other = c.full ? id::Out1ZeroTrim : id::Out1FullTrim;
+        const std::string otherText = h.window.GetControlText(other);
         h.window.SetCurSel(id::ModelList, c.model);
-        h.window.TypeText(id::Out1ZeroSim, c.out1);
-        h.window.TypeText(id::Out2ZeroSim, c.out2);
-        h.Click(id::SimulateZero);
+        h.window.TypeText(sim1, c.out1);
+        h.window.TypeText(sim2, c.out2);
+        h.Click(c.full ? id::SimulateFull : id::SimulateZero);
         const Bytes& frame = h.LastFrame();
         ASSERT_EQ(frame.size(), 9u);
         EXPECT_EQ(Bytes(frame.begin() + 4, frame.begin() + 8), c.arguments) << c.out1;
-        EXPECT_EQ(h.window.GetControlText(id::Out1ZeroTrim), c.out1);
-        EXPECT_EQ(h.window.GetControlText(id::Out2ZeroTrim), c.out2);
+        EXPECT_EQ(h.window.GetControlText(trim1), c.out1);
+        EXPECT_EQ(h.window.GetControlText(trim2), c.out2);
+        EXPECT_EQ(h.window.GetControlText(other), otherText) << c.out1;
     }
-}
-
-TEST(OutputTrim, FullScaleSimulationCopiesIntoTheFullScaleTrims) {
-    DialogHarness h;
-    h.Start();
-    const std::string zero = h.window.GetControlText(id::Out1ZeroTrim);
-    h.window.TypeText(id::Out1FullSim, "4711");
-    h.window.TypeText(id::Out2FullSim, "4722");
-    h.Click(id::SimulateFull);
-    EXPECT_EQ(h.window.GetControlText(id::Out1FullTrim), "4711");
-    EXPECT_EQ(h.window.GetControlText(id::Out2FullTrim), "4722");
-    EXPECT_EQ(h.window.GetControlText(id::Out1ZeroTrim), zero);
 }
 
 TEST(OutputTrim, TheUpdateStoresTheValueLastSimulated) {

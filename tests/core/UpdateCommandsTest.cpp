@@ -5,14 +5,13 @@
 #include <vector>
 
 #include "config/ParamFields.h"
-#include "protocol/Crc8.h"
 #include "support/DialogHarness.h"
+#include "support/Frames.h"
 
 namespace orv::test {
 namespace {
 
 using namespace app;
-using Bytes = std::vector<std::uint8_t>;
 using Block = std::array<std::uint8_t, 36>;
 
 // Values that survive the trip through the window unchanged, so the device's
@@ -41,14 +40,6 @@ Block DeviceBlock() {
     Block b{};
     f.Write(b);
     return b;
-}
-
-// Address 0, function 16, length (start byte plus data), start, data, checksum.
-Bytes WriteFrame(std::uint8_t start, const Bytes& data) {
-    Bytes f{0x00, 0x10, static_cast<std::uint8_t>(data.size() + 1), start};
-    f.insert(f.end(), data.begin(), data.end());
-    f.push_back(protocol::Crc8(f));
-    return f;
 }
 
 Bytes Slice(const Block& b, std::size_t start, std::size_t count) {
@@ -203,53 +194,6 @@ TEST_F(Connected, LoadBufferDoesNotReapplyTheTypeRules) {
     EXPECT_TRUE(h.window.IsControlEnabled(id::UpdateWiring));
     EXPECT_FALSE(h.window.IsControlEnabled(id::UpdateCjc));
     EXPECT_EQ(h.window.GetControlText(id::UnitAmbient), "");
-}
-
-TEST(UpdateCommands, BatchButtonsStartDisabledAndTheFirstWriteEnablesThem) {
-    DialogHarness h;
-    h.Start();
-    EXPECT_FALSE(h.window.IsControlEnabled(id::LoadBuffer));
-    EXPECT_FALSE(h.window.IsControlEnabled(id::UpdateAll));
-    h.Click(id::UpdateDamping);
-    EXPECT_TRUE(h.window.IsControlEnabled(id::LoadBuffer));
-    EXPECT_TRUE(h.window.IsControlEnabled(id::UpdateAll));
-}
-
-TEST(UpdateCommands, WritingBeforeAnyReadSendsTheNothingCheckedMeanings) {
-    DialogHarness h;
-    h.device.faults.silent = true;  // the start-up read goes unanswered
-    h.Start();
-    h.Advance(2000);
-    h.window.messages.clear();
-    h.Click(id::UpdateInputType);
-    EXPECT_EQ(h.LastFrame(), WriteFrame(1, {0xFF}));
-    EXPECT_EQ(h.MessageTexts(), std::vector<std::string>{"Device input type choice anomaly"});
-    h.Click(id::UpdateAll);
-    const Bytes batch = Slice(h.dlg.ParamImage.bytes, 1, 13);
-    EXPECT_EQ(h.LastFrame(), WriteFrame(1, batch));
-    EXPECT_EQ(batch[1], 1);    // cjcMode
-    EXPECT_EQ(batch[2], 1);    // wireCount
-    EXPECT_EQ(batch[11], 0);   // damping
-    EXPECT_EQ(batch[12], 255); // breakAlarm
-    h.Click(id::UpdateOutputDirection);
-    EXPECT_EQ(h.LastFrame(), WriteFrame(14, {1}));
-    h.Advance(6000);
-    EXPECT_EQ(h.MessageTexts().back(), "Time Out");
-}
-
-TEST(UpdateCommands, OutOfRangeAnswersAreWrittenBackNormalised) {
-    DialogHarness h;
-    Block b = DeviceBlock();
-    b[3] = 7;    // wireCount
-    b[12] = 12;  // damping
-    h.device.Block() = b;
-    h.Start();
-    EXPECT_TRUE(h.window.IsChecked(id::Wire4));
-    EXPECT_EQ(h.window.GetCurSel(id::Damping), -1);
-    h.Click(id::UpdateAll);
-    h.Advance(1000);
-    EXPECT_EQ(h.device.Block()[3], 4);
-    EXPECT_EQ(h.device.Block()[12], 0);
 }
 
 }  // namespace

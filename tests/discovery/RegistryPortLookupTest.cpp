@@ -109,6 +109,12 @@ std::string Slabcr(int index) {
     return name;
 }
 
+// One enumerator entry of the 9x family: the device id and its port name.
+void SetSlabcr(FakeRegistry& registry, int index, const std::string& deviceId, const std::string& portName) {
+    registry.Set(Slabcr(index), "CRLowerDeviceID", deviceId);
+    registry.Set(Slabcr(index), "Portname", portName);
+}
+
 TEST(PortNameToNumber, ReadsLeadingDigitsAfterThreeCharacters) {
     const struct {
         const char* name;
@@ -127,9 +133,9 @@ const std::string kLongName = "COM1" + std::string(120, 'x');
 
 struct UsbCase {
     const char* name;
-    bool composite;  // PortName present under the composite path
-    bool plain;      // ... under the plain path
-    const char* portName;
+    bool compositeKey;     // the composite path exists ...
+    const char* portName;  // ... holding this PortName (nullptr: none)
+    bool plain;            // PortName "COM9" present under the plain path
     int expected;
 };
 
@@ -139,34 +145,27 @@ TEST_P(UsbLookup, ChoosesThePathAndConvertsThePortName) {
     const UsbCase& c = GetParam();
     FakeRegistry registry;
     registry.AddKey(kUsb);
-    if (c.composite) registry.Set(kComposite, "PortName", c.portName);
+    if (c.compositeKey) registry.AddKey(kComposite);
+    if (c.portName) registry.Set(kComposite, "PortName", c.portName);
     if (c.plain) registry.Set(kPlain, "PortName", "COM9");
 
     EXPECT_EQ(LookupUsbPortName(registry, 0x10c4, 0xea60, "0001"), c.expected);
-    EXPECT_EQ(registry.Tried(kPlain), !c.composite) << "plain path is only for a missing composite key";
+    EXPECT_EQ(registry.Tried(kPlain), !c.compositeKey) << "plain path is only for a missing composite key";
     EXPECT_TRUE(registry.AllClosed());
     for (const auto& read : registry.reads) EXPECT_EQ(read.offered, kRegistryAreaSize);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Discovery, UsbLookup,
-    ::testing::Values(UsbCase{"CompositeOnly", true, false, "COM3", 3},
-                      UsbCase{"CompositeWinsOverPlain", true, true, "COM12", 12},
-                      UsbCase{"PlainWhenCompositeMissing", false, true, "", 9},
-                      UsbCase{"NeitherPresent", false, false, "", -1},
-                      UsbCase{"NameWithoutDigits", true, false, "COMX", 0},
-                      UsbCase{"ShortName", true, false, "COM", 0},
-                      UsbCase{"NameLongerThanTheArea", true, false, kLongName.c_str(), -1}),
+    ::testing::Values(UsbCase{"CompositeOnly", true, "COM3", false, 3},
+                      UsbCase{"CompositeWinsOverPlain", true, "COM12", true, 12},
+                      UsbCase{"PlainWhenCompositeMissing", false, nullptr, true, 9},
+                      UsbCase{"CompositeKeyWithoutPortNameDoesNotFallBack", true, nullptr, true, -1},
+                      UsbCase{"NeitherPresent", false, nullptr, false, -1},
+                      UsbCase{"NameWithoutDigits", true, "COMX", false, 0},
+                      UsbCase{"ShortName", true, "COM", false, 0},
+                      UsbCase{"NameLongerThanTheArea", true, kLongName.c_str(), false, -1}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(UsbLookup, CompositeKeyWithoutPortNameDoesNotFallBack) {
-    FakeRegistry registry;
-    registry.AddKey(kComposite);
-    registry.Set(kPlain, "PortName", "COM9");
-    EXPECT_EQ(LookupUsbPortName(registry, 0x10c4, 0xea60, "0001"), -1);
-    EXPECT_FALSE(registry.Tried(kPlain));
-    EXPECT_TRUE(registry.AllClosed());
-}
 
 TEST(UsbLookup, KeyPathsUseLowerCaseHexAndUnderscoresForBlanks) {
     FakeRegistry registry;
@@ -182,7 +181,7 @@ TEST(UsbLookup, KeyPathsUseLowerCaseHexAndUnderscoresForBlanks) {
     EXPECT_TRUE(registry.AllClosed());
 }
 
-TEST(UsbLookup, MissingEnumeratorKeysGiveMinusOneAndCloseWhatOpened) {
+TEST(PortNameLookups, MissingEnumeratorKeysGiveMinusOneAndCloseWhatOpened) {
     FakeRegistry noControlSet;
     EXPECT_EQ(LookupUsbPortName(noControlSet, 1, 2, "x"), -1);
     EXPECT_TRUE(noControlSet.AllClosed());
@@ -191,6 +190,10 @@ TEST(UsbLookup, MissingEnumeratorKeysGiveMinusOneAndCloseWhatOpened) {
     noUsb.AddKey("SYSTEM\\CurrentControlSet");
     EXPECT_EQ(LookupUsbPortName(noUsb, 1, 2, "x"), -1);
     EXPECT_TRUE(noUsb.AllClosed());
+
+    FakeRegistry noSlabcr;
+    EXPECT_EQ(LookupSlabcrPortName(noSlabcr, 0x10c4, 0xea60, "AB C1"), -1);
+    EXPECT_TRUE(noSlabcr.AllClosed());
 }
 
 // ---- 9x family --------------------------------------------------------------
@@ -210,8 +213,7 @@ TEST(SlabcrLookup, MatchesTheUpperCasedSerialByteForByte) {
     };
     for (const auto& c : cases) {
         FakeRegistry registry;
-        registry.Set(Slabcr(0), "CRLowerDeviceID", c.stored);
-        registry.Set(Slabcr(0), "Portname", "COM5");
+        SetSlabcr(registry, 0, c.stored, "COM5");
         EXPECT_EQ(LookupSlabcrPortName(registry, 0x10c4, 0xea60, "ab c1"), c.expected) << c.name;
         EXPECT_TRUE(registry.AllClosed()) << c.name;
     }
@@ -219,14 +221,10 @@ TEST(SlabcrLookup, MatchesTheUpperCasedSerialByteForByte) {
 
 TEST(SlabcrLookup, LaterMatchOverridesAndMissingIndexEndsTheScan) {
     FakeRegistry registry;
-    registry.Set(Slabcr(0), "CRLowerDeviceID", kDeviceId);
-    registry.Set(Slabcr(0), "Portname", "COM3");
-    registry.Set(Slabcr(1), "CRLowerDeviceID", "USB\\VID_10C4&PID_EA60&MI_00\\OTHER_00");
-    registry.Set(Slabcr(1), "Portname", "COM4");
-    registry.Set(Slabcr(2), "CRLowerDeviceID", kDeviceId);
-    registry.Set(Slabcr(2), "Portname", "COM7");
-    registry.Set(Slabcr(4), "CRLowerDeviceID", kDeviceId);  // after the gap at 3
-    registry.Set(Slabcr(4), "Portname", "COM8");
+    SetSlabcr(registry, 0, kDeviceId, "COM3");
+    SetSlabcr(registry, 1, "USB\\VID_10C4&PID_EA60&MI_00\\OTHER_00", "COM4");
+    SetSlabcr(registry, 2, kDeviceId, "COM7");
+    SetSlabcr(registry, 4, kDeviceId, "COM8");  // after the gap at 3
 
     EXPECT_EQ(LookupSlabcrPortName(registry, 0x10c4, 0xea60, "AB C1"), 7);
     EXPECT_TRUE(registry.Tried(Slabcr(3)));
@@ -234,18 +232,11 @@ TEST(SlabcrLookup, LaterMatchOverridesAndMissingIndexEndsTheScan) {
     EXPECT_TRUE(registry.AllClosed());
 }
 
-TEST(SlabcrLookup, NoKeysGiveMinusOne) {
-    FakeRegistry registry;
-    EXPECT_EQ(LookupSlabcrPortName(registry, 0x10c4, 0xea60, "AB C1"), -1);
-}
-
 TEST(SlabcrLookup, EachReadOffersWhatThePreviousReadReported) {
     const std::uint32_t idSize = static_cast<std::uint32_t>(kDeviceId.size() + 1);
     FakeRegistry registry;
-    registry.Set(Slabcr(0), "CRLowerDeviceID", kDeviceId);
-    registry.Set(Slabcr(0), "Portname", "COM3");  // 5 bytes with terminator
-    registry.Set(Slabcr(1), "CRLowerDeviceID", kDeviceId);
-    registry.Set(Slabcr(1), "Portname", "COM12");
+    SetSlabcr(registry, 0, kDeviceId, "COM3");  // 5 bytes with terminator
+    SetSlabcr(registry, 1, kDeviceId, "COM12");
 
     EXPECT_EQ(LookupSlabcrPortName(registry, 0x10c4, 0xea60, "AB C1"), 12);
     const std::vector<std::pair<std::string, std::uint32_t>> expected = {
@@ -261,10 +252,8 @@ TEST(SlabcrLookup, EachReadOffersWhatThePreviousReadReported) {
 
 TEST(SlabcrLookup, ValueLongerThanTheAreaDoesNotMatchAndIsNotReadIntoIt) {
     FakeRegistry registry;
-    registry.Set(Slabcr(0), "CRLowerDeviceID", std::string(150, 'U'));
-    registry.Set(Slabcr(0), "Portname", "COM3");
-    registry.Set(Slabcr(1), "CRLowerDeviceID", kDeviceId);
-    registry.Set(Slabcr(1), "Portname", "COM6");
+    SetSlabcr(registry, 0, std::string(150, 'U'), "COM3");
+    SetSlabcr(registry, 1, kDeviceId, "COM6");
 
     EXPECT_EQ(LookupSlabcrPortName(registry, 0x10c4, 0xea60, "AB C1"), 6);
     for (const auto& read : registry.reads) EXPECT_LE(read.offered, kRegistryAreaSize) << read.name;
@@ -273,10 +262,8 @@ TEST(SlabcrLookup, ValueLongerThanTheAreaDoesNotMatchAndIsNotReadIntoIt) {
 
 TEST(SlabcrLookup, ValueThatKeepsGrowingEndsAtTheAreaSize) {
     FakeRegistry registry;
-    registry.Set(Slabcr(0), "CRLowerDeviceID", kDeviceId);
-    registry.Set(Slabcr(0), "Portname", "COM3");
-    registry.Set(Slabcr(1), "CRLowerDeviceID", kDeviceId);
-    registry.Set(Slabcr(1), "Portname", "COM8");
+    SetSlabcr(registry, 0, kDeviceId, "COM3");
+    SetSlabcr(registry, 1, kDeviceId, "COM8");
     registry.MakeGrowing(Slabcr(1), "CRLowerDeviceID");
 
     EXPECT_EQ(LookupSlabcrPortName(registry, 0x10c4, 0xea60, "AB C1"), 3);
@@ -306,8 +293,7 @@ TEST(RegistryPortLookup, VersionWordPicksTheLookup) {
     for (const auto& c : cases) {
         FakeRegistry registry;
         registry.Set(kComposite, "PortName", "COM5");
-        registry.Set(Slabcr(0), "CRLowerDeviceID", "USB\\VID_10C4&PID_EA60&MI_00\\0001_00");
-        registry.Set(Slabcr(0), "Portname", "COM9");
+        SetSlabcr(registry, 0, "USB\\VID_10C4&PID_EA60&MI_00\\0001_00", "COM9");
         RegistryPortLookup lookup(registry, c.version);
         EXPECT_EQ(lookup.Lookup({0x10c4, 0xea60, "0001"}), c.expected) << std::hex << c.version;
         EXPECT_TRUE(registry.AllClosed());

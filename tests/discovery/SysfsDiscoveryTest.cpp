@@ -204,6 +204,17 @@ INSTANTIATE_TEST_SUITE_P(
              1, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Lists the bridges (the library's handles refer to that listing) and opens
+// the first.
+BridgeHandle OpenFirst(SysfsBridgeLibrary& library, std::int32_t expectedCount) {
+    std::int32_t count = 0;
+    library.GetNumDevices(count);
+    EXPECT_EQ(count, expectedCount);
+    BridgeHandle handle{};
+    EXPECT_EQ(library.Open(0, handle), kBridgeSuccess);
+    return handle;
+}
+
 TEST(SysfsBridgeLibrary, ReportsIdsAndSerialInTtyOrder) {
     Tree tree;
     Tree::Usb first = Bridge("1-4", "FIRST", {{0, 2}});
@@ -213,12 +224,7 @@ TEST(SysfsBridgeLibrary, ReportsIdsAndSerialInTtyOrder) {
     tree.AddUsb(Bridge("1-1", "SECOND", {{0, 10}}));
 
     SysfsBridgeLibrary library(tree.Root());
-    std::int32_t count = 0;
-    library.GetNumDevices(count);
-    ASSERT_EQ(count, 2);
-
-    BridgeHandle handle{};
-    ASSERT_EQ(library.Open(0, handle), kBridgeSuccess);
+    BridgeHandle handle = OpenFirst(library, 2);
     std::uint16_t vid = 0, pid = 0;
     EXPECT_EQ(library.GetVid(handle, vid), kBridgeSuccess);
     EXPECT_EQ(library.GetPid(handle, pid), kBridgeSuccess);
@@ -240,10 +246,7 @@ TEST(SysfsBridgeLibrary, OverLongSerialStaysInsideTheArea) {
     Tree tree;
     tree.AddUsb(Bridge("1-1", std::string(64, 'a') + std::string(100, 'b'), {{0, 0}}));
     SysfsBridgeLibrary library(tree.Root());
-    std::int32_t count = 0;
-    library.GetNumDevices(count);
-    BridgeHandle handle{};
-    ASSERT_EQ(library.Open(0, handle), kBridgeSuccess);
+    const BridgeHandle handle = OpenFirst(library, 1);
     struct {
         SerialArea area;
         char guard[16];

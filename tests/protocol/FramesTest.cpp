@@ -11,28 +11,20 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-TEST(Frames, FixedRequestsAreByteExact) {
-    EXPECT_EQ(ReadParamsFrame(), (Bytes{0x00, 0x03, 0x02, 0x00, 0x24, 0x85}));
-    EXPECT_EQ(ReadMeasureFrame(), (Bytes{0x00, 0x04, 0x00, 0x3B}));
-}
-
-TEST(Frames, CommandArgumentsGoHighByteFirst) {
+TEST(Frames, RequestsAreByteExactWithCommandArgumentsHighByteFirst) {
     struct Case {
-        std::uint8_t code;
-        std::uint16_t first, second;
-        Bytes frame;
+        const char* what;
+        Bytes frame, expected;
     };
     const Case cases[] = {
-        {4, 4, 0, {0x00, 0x11, 0x05, 0x04, 0x00, 0x04, 0x00, 0x00, 0xAC}},
-        {3, 0, 0, {0x00, 0x11, 0x05, 0x03, 0x00, 0x00, 0x00, 0x00, 0x63}},
-        {0, 0, 0, {0x00, 0x11, 0x05, 0x00, 0x00, 0x00, 0x00, 0x00, 0x2D}},
+        {"read parameters", ReadParamsFrame(), {0x00, 0x03, 0x02, 0x00, 0x24, 0x85}},
+        {"read measurement", ReadMeasureFrame(), {0x00, 0x04, 0x00, 0x3B}},
+        {"restart", CommandFrame(4, 4, 0), {0x00, 0x11, 0x05, 0x04, 0x00, 0x04, 0x00, 0x00, 0xAC}},
+        {"factory restore", CommandFrame(3, 0, 0), {0x00, 0x11, 0x05, 0x03, 0x00, 0x00, 0x00, 0x00, 0x63}},
+        {"follow measurement", CommandFrame(0, 0, 0), {0x00, 0x11, 0x05, 0x00, 0x00, 0x00, 0x00, 0x00, 0x2D}},
+        {"byte order", CommandFrame(1, 0x1234, 0xABCD), {0x00, 0x11, 0x05, 0x01, 0x12, 0x34, 0xAB, 0xCD, 0x65}},
     };
-    for (const auto& c : cases) EXPECT_EQ(CommandFrame(c.code, c.first, c.second), c.frame);
-
-    const Bytes f = CommandFrame(1, 0x1234, 0xABCD);
-    ASSERT_EQ(f.size(), 9u);
-    EXPECT_EQ(Bytes(f.begin() + 3, f.end() - 1), (Bytes{0x01, 0x12, 0x34, 0xAB, 0xCD}));
-    EXPECT_EQ(Crc8(f), 0);
+    for (const auto& c : cases) EXPECT_EQ(c.frame, c.expected) << c.what;
 }
 
 TEST(Frames, WriteCountsStartAddressInLengthByte) {
@@ -55,16 +47,12 @@ TEST(Frames, WriteCountsStartAddressInLengthByte) {
     EXPECT_THROW(WriteParamsFrame(0, tooLong), std::length_error);
 }
 
-// A good 5-byte command answer, then variations on it.
-Bytes Good(std::uint8_t function = 17) {
-    Bytes b{0x00, function, 0x01, 0x03};
-    b.push_back(Crc8(b));
-    return b;
-}
 Bytes WithCrc(Bytes body) {
     body.push_back(Crc8(body));
     return body;
 }
+// A good 5-byte command answer, the base of the variations below.
+Bytes Good(std::uint8_t function = 17) { return WithCrc({0x00, function, 0x01, 0x03}); }
 
 TEST(AcceptAnswer, ChecksumAndFunctionCodeDecide) {
     struct Case {

@@ -1,7 +1,9 @@
 #pragma once
 // A dialog core wired to the fake window, the fake serial component and a
 // simulated transmitter on port 3, on one virtual clock.
+#include <array>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,10 @@
 #include "support/VirtualClock.h"
 
 namespace orv::test {
+
+// The Update and trim buttons the input-type rules switch on and off.
+inline constexpr std::array kTypeButtons{1053, 1054, 1036, 1037, 1050, 1038, 1033,
+                                         1035, 1072, 1073, 1075, 1076, 1067, 1070};
 
 struct DialogHarness {
     VirtualClock clock;
@@ -33,12 +39,26 @@ struct DialogHarness {
         dlg.OnInitDialog();
         clock.Advance(1000);
     }
+    // An open line on port 3 with nothing answering: every answer is one the
+    // test injects.
+    void OpenSilentLine() {
+        comm.Attach(3, nullptr);
+        comm.SetCommPort(3);
+        comm.SetPortOpen(true);
+        comm.calls.clear();
+    }
     void Click(int id) { dlg.OnCommand(id); }
     void Advance(std::uint64_t ms) { clock.Advance(ms); }
     std::vector<std::string> MessageTexts() const {
         std::vector<std::string> out;
         for (const auto& m : window.messages) out.push_back(m.text);
         return out;
+    }
+    std::set<int> EnabledTypeButtons() const {
+        std::set<int> on;
+        for (int c : kTypeButtons)
+            if (window.IsControlEnabled(c)) on.insert(c);
+        return on;
     }
     const std::vector<std::uint8_t>& LastFrame() const { return comm.sent.back(); }
 };
