@@ -156,12 +156,15 @@ TEST(MainWindowTemplate, EveryControlSitsWhereTheTableSaysInBothBuilds) {
             QRect expected = u.ToPixels(c.rect);
             if (c.kind == ControlKind::List) expected.setHeight(u.Y(14));
             EXPECT_EQ(w->geometry(), expected);
-            if (auto* b = qobject_cast<QAbstractButton*>(w)) EXPECT_EQ(b->text(), DisplayCaption(c.caption));
+            if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+                EXPECT_EQ(b->text(), DisplayCaption(c.caption));
+            }
             // A caption wider than its control is cut off on screen.
             const int textWidth = w->fontMetrics().horizontalAdvance(c.caption);
             const int chrome = c.kind == ControlKind::Button ? 6 : c.kind == ControlKind::Radio ? 18 : 0;
-            if (c.kind == ControlKind::Button || c.kind == ControlKind::Radio || c.kind == ControlKind::Label)
+            if (c.kind == ControlKind::Button || c.kind == ControlKind::Radio || c.kind == ControlKind::Label) {
                 EXPECT_LE(textWidth + chrome, w->width()) << "caption clipped";
+            }
             if (auto* e = qobject_cast<QLineEdit*>(w)) {
                 EXPECT_TRUE(e->text().isEmpty());
                 EXPECT_EQ(e->isReadOnly(), c.readOnly);

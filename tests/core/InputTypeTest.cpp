@@ -43,7 +43,9 @@ TEST(CodeToTypeIndex, MapsEveryModelAndCode) {
         EXPECT_EQ(h.dlg.CodeToTypeIndex(c.model, c.in), c.out) << "model " << c.model << " code " << c.in;
         const auto expected = c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{};
         EXPECT_EQ(h.MessageTexts(), expected) << "model " << c.model << " code " << c.in;
-        if (c.message) EXPECT_EQ(h.window.messages[0].icon, MessageIcon::Exclamation);
+        if (c.message) {
+            EXPECT_EQ(h.window.messages[0].icon, MessageIcon::Exclamation);
+        }
     }
 }
 
@@ -74,7 +76,9 @@ TEST(TypeIndexToCode, InvertsCodeToTypeIndexForEveryOfferedType) {
             if (position < 0) continue;
             const int back = h.dlg.TypeIndexToCode(model, position);
             // Universal models fold unknown codes into Current.
-            if (back != code) EXPECT_TRUE(model >= 4 && back == 33) << model << '/' << code;
+            if (back != code) {
+                EXPECT_TRUE(model >= 4 && back == 33) << model << '/' << code;
+            }
         }
     }
 }
