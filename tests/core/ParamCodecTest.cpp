@@ -7,45 +7,12 @@
 
 #include "config/ParamFields.h"
 #include "support/DialogHarness.h"
+#include "support/SampleBlock.h"
 
 namespace orv::test {
 namespace {
 
 using namespace app;
-using Block = std::array<std::uint8_t, 36>;
-
-// A universal dual-output device on TC K over 0..1300, with values that
-// survive the trip through the window unchanged.
-config::ParamFields SampleFields() {
-    config::ParamFields f;
-    f.model = 5;
-    f.inputType = 0;
-    f.cjcMode = 1;
-    f.wireCount = 3;
-    f.rangeZero = 0.0f;
-    f.rangeFull = 1300.0f;
-    f.dampingLevel = 2;
-    f.breakAlarm = 1;
-    f.outputDirection = 1;
-    f.resistanceCal = 1000.0f;
-    f.millivoltCal = -300;
-    f.ambientCal = 40000;
-    f.out1ZeroTrim = 915;
-    f.out1FullTrim = 4700;
-    f.offsetCorrection = -5;
-    f.voltageCal = 19088;
-    f.currentCal = -9160;
-    f.out2ZeroTrim = 916;
-    f.out2FullTrim = 4701;
-    return f;
-}
-
-Block ToBlock(const config::ParamFields& f) {
-    Block b{};
-    f.Write(b);
-    return b;
-}
-
 TEST(DecodeParams, FirstReadFormatsWithTheEmptyRangeAndASecondWithTheNewOne) {
     DialogHarness h;
     const Block block = ToBlock(SampleFields());

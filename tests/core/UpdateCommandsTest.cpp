@@ -7,39 +7,23 @@
 #include "config/ParamFields.h"
 #include "support/DialogHarness.h"
 #include "support/Frames.h"
+#include "support/SampleBlock.h"
 
 namespace orv::test {
 namespace {
 
 using namespace app;
-using Block = std::array<std::uint8_t, 36>;
-
-// Values that survive the trip through the window unchanged, so the device's
+// The sample with a negative range start and calibration values of its own;
+// all of them still survive the trip through the window, so the device's
 // block is exactly what a write sends back.
 Block DeviceBlock() {
-    config::ParamFields f;
-    f.model = 5;
-    f.inputType = 0;
-    f.cjcMode = 1;
-    f.wireCount = 3;
+    auto f = SampleFields();
     f.rangeZero = -200.0f;
-    f.rangeFull = 1300.0f;
     f.dampingLevel = 1;
-    f.breakAlarm = 1;
-    f.outputDirection = 1;
-    f.resistanceCal = 1000.0f;
     f.millivoltCal = 12217;
     f.ambientCal = 20460;
-    f.out1ZeroTrim = 915;
-    f.out1FullTrim = 4700;
-    f.offsetCorrection = -5;
-    f.voltageCal = 19088;
     f.currentCal = 9160;
-    f.out2ZeroTrim = 916;
-    f.out2FullTrim = 4701;
-    Block b{};
-    f.Write(b);
-    return b;
+    return ToBlock(f);
 }
 
 Bytes Slice(const Block& b, std::size_t start, std::size_t count) {
