@@ -1,7 +1,5 @@
 #pragma once
-// The window resources (dialog templates, list entries, string table) read
-// from the UTF-8 table compiled into the program. The widgets are built from
-// it and the tests check the widgets against it, so layout lives in one place.
+// The shared resource table in Qt's types, for the widgets built from it.
 #include <QHash>
 #include <QRect>
 #include <QSize>
@@ -9,12 +7,14 @@
 #include <QStringList>
 #include <map>
 #include <optional>
-#include <stdexcept>
 #include <vector>
+
+#include "app/core/ResourceTable.h"
 
 namespace orv::app::qt {
 
-enum class ControlKind { GroupBox, Label, Edit, List, Button, Radio, Icon, Comm };
+using app::ControlKind;
+using app::ResourceError;
 
 struct ControlTemplate {
     int id = -1;  // -1 for statics nobody addresses
@@ -43,10 +43,6 @@ struct DialogTemplate {
     const ControlTemplate* Find(int controlId) const;
 };
 
-class ResourceError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 class ResourceTable {
 public:
