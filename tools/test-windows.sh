@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds the Windows program and its tests with MinGW-w64 and runs the tests
+# under Wine in a fresh prefix made for this run (removed again at the end).
+#   ORV_WINDOWS_BUILD_DIR  build folder (default build-windows)
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+cd "$here"
+build=${ORV_WINDOWS_BUILD_DIR:-$here/build-windows}
+jobs=${ORV_JOBS:-$(nproc)}
+
+cmake --preset windows -B "$build" >/dev/null
+cmake --build "$build" -j"$jobs"
+
+eval "$(tools/wine-prefix.sh start)"
+trap 'tools/wine-prefix.sh stop' EXIT
+ctest --test-dir "$build" --output-on-failure --timeout 120 -j"$jobs"
