@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test: the whole suite, the core layers again under
-# AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows
-# cross-compile of the core and the discovery backend.
+# AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows program
+# with its tests, built with MinGW-w64 and run under Wine.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/tools/setup.sh"
@@ -9,8 +9,8 @@ cd "$here"
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
 chmod 700 "$XDG_RUNTIME_DIR"
 
-echo "== Windows cross-compile (core and discovery)"
-bash .ci/windows-build.sh
+echo "== Windows program and tests under Wine"
+tools/test-windows.sh
 
 echo "== Core layers under AddressSanitizer and UBSan"
 cmake --preset sanitize >/dev/null
