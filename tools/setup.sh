@@ -11,6 +11,7 @@ packages=(
   xvfb xauth fonts-arphic-uming fonts-dejavu-core
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
   googletest wine fonts-wqy-microhei
+  nsis xdotool imagemagick unzip
 )
 missing=()
 for p in "${packages[@]}"; do
