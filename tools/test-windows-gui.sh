@@ -44,7 +44,8 @@ box_title='orvane'  # message boxes carry the program file's name
 
 probe() { timeout 30 wine "$probe_exe" "$@"; }
 # field TITLE ID COLUMN: one value of a control (columns as orvane-probe dump prints them)
-field() { probe dump "$1" | awk -F'\t' -v id="$2" -v col="$3" '$1 == id { print $col; exit }'; }
+# (Wine's console ends lines with CR LF.)
+field() { probe dump "$1" | tr -d '\r' | awk -F'\t' -v id="$2" -v col="$3" '$1 == id { print $col; exit }'; }
 # until_field TITLE ID COLUMN VALUE SECONDS
 until_field() {
   local deadline=$((SECONDS + $5)) value=
@@ -57,7 +58,7 @@ until_field() {
 }
 click() {
   local x y
-  read -r x y < <(probe dump "$1" | awk -F'\t' -v id="$2" '$1 == id { print $7, $8; exit }')
+  read -r x y < <(probe dump "$1" | tr -d '\r' | awk -F'\t' -v id="$2" '$1 == id { print $7, $8; exit }')
   [ -n "${x:-}" ] || fail "no control $2 in '$1' to click"
   xdotool mousemove "$x" "$y" click 1
 }
@@ -107,7 +108,8 @@ click "$main_title" 1007                        # "External Cu50"
 until_field "$main_title" 1007 5 1 5
 click "$main_title" 1053                        # its "Update"
 expect_box 'Update Success !'
-grep -qi -- '-> 00 10 02 01 01 ED' "$work/sim.log" || fail "the CJC write did not reach the device as 00 10 02 01 01 ED"
+# Function 16, length 2, address 2 (cjcMode), 0 for the external sensor, CRC-8/MAXIM.
+grep -qi -- '-> 00 10 02 02 00 E6' "$work/sim.log" || fail "the CJC write did not reach the device as 00 10 02 02 00 E6"
 import -window root "$shots/windows-standard.png"
 close_program "$app"
 
