@@ -31,6 +31,9 @@ start() {
       printf '"%s"=hex(7):%s\r\n' "$face" \
         "$(printf 'wqy-microhei.ttc,WenQuanYi Micro Hei\0\0' | iconv -f UTF-8 -t UTF-16LE | od -An -tx1 -v | tr -s ' \n' ',' | sed 's/^,//;s/,$//')"
     done
+    # Windows 10, what technicians run: the version query then answers by the
+    # program's manifest as it does there.
+    printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine]\r\n"Version"="win10"\r\n'
     printf '\r\n[HKEY_LOCAL_MACHINE\\Software\\Wine\\Ports]\r\n'
     for n in 3 4 5 6; do
       printf '"COM%s"="%s"\r\n' "$n" "$(printf '%s' "$dir/ports/com$n" | sed 's/\\/\\\\/g')"
