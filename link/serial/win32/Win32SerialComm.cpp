@@ -99,6 +99,9 @@ void Win32SerialComm::SetRThreshold(short count) {
     if (count < 0) throw CommError(protocol::kErrInvalidSettings);
     rThreshold_ = count;
     raised_ = false;
+    // Each request starts afresh, also should a notification have been lost
+    // on its way through a full message queue.
+    notifyQueued_ = false;
 }
 
 void Win32SerialComm::SetSettings(const std::string& settings) {
@@ -218,6 +221,7 @@ void Win32SerialComm::Open() {
             received_.clear();
             readInFlight_ = false;
             readerFailure_.reset();
+            bufferLimit_ = static_cast<std::size_t>(inBufferSize_);
         }
         notifyQueued_ = false;
         reader_ = std::thread([this] { ReaderLoop(); });
@@ -361,9 +365,7 @@ void Win32SerialComm::ConsumeCompletedRead() {
     }
     // A full buffer drops what arrives, as a UART's would; no amount of line
     // noise makes the tool's memory grow.
-    const std::size_t room = static_cast<std::size_t>(inBufferSize_) > received_.size()
-                                 ? static_cast<std::size_t>(inBufferSize_) - received_.size()
-                                 : 0;
+    const std::size_t room = bufferLimit_ > received_.size() ? bufferLimit_ - received_.size() : 0;
     received_.insert(received_.end(), readBuffer_, readBuffer_ + std::min<std::size_t>(got, room));
 }
 

@@ -84,6 +84,7 @@ private:
     // Shared with the reader thread.
     std::mutex mutex_;
     std::deque<std::uint8_t> received_;
+    std::size_t bufferLimit_ = 1024;  // InBufferSize as it was at open
     bool readInFlight_ = false;  // a read was issued and its result not yet taken
     std::optional<std::string> readerFailure_;
     std::atomic<bool> notifyQueued_{false};
