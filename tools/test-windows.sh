@@ -21,9 +21,11 @@ trap 'tools/wine-prefix.sh stop' EXIT
 ctest --test-dir "$build" --output-on-failure --timeout 120 -j"$jobs"
 
 # The program against the Linux simulator, driven by pointer clicks.
-if [ ! -x "$here/build/orvane-sim" ]; then
+#   ORV_SIM  the Linux simulator to use (default: build/orvane-sim, built if missing)
+sim=${ORV_SIM:-$here/build/orvane-sim}
+if [ ! -x "$sim" ]; then
   cmake --preset default >/dev/null
   cmake --build --preset default --target orvane-sim
 fi
-ORV_SIM="$here/build/orvane-sim" tools/test-windows-gui.sh "$build"
+ORV_SIM="$sim" tools/test-windows-gui.sh "$build"
 tools/test-windows-package.sh "$build"
