@@ -31,6 +31,16 @@ if grep -qv -e '^kernel32\.dll$' -e '^user32\.dll$' -e '^gdi32\.dll$' -e '^advap
   fail "orvane.exe needs DLLs beside it: $imports"
 fi
 
+# The version resource, and the manifest: common controls 6, asInvoker, and
+# no compatibility section (that would change what discovery's version gate
+# reads on Windows 10 and 11).
+strings -el "$build/orvane.exe" | grep -qx '3.2.0' || fail "no version 3.2.0 in the version resource"
+manifest=$(strings "$build/orvane.exe" | tr -d '\r')
+for word in 'Microsoft.Windows.Common-Controls' 'asInvoker' '<dpiAware'; do
+  grep -qF "$word" <<<"$manifest" || fail "the manifest lacks $word"
+done
+! grep -qF 'supportedOS' <<<"$manifest" || fail "the manifest declares supported systems"
+
 users=$WINEPREFIX/drive_c/users/${USER:-$(id -un)}
 [ -d "$users" ] || users=$(find "$WINEPREFIX/drive_c/users" -mindepth 1 -maxdepth 1 -type d ! -name Public | head -1)
 installed="$users/AppData/Local/Programs/Orvane Revuvuvi"

@@ -43,6 +43,20 @@ INT_PTR CALLBACK CMyDlgWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPAR
 }
 
 INT_PTR CMyDlgWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    // The core's dispatch already turns a handler's error into a message; what
+    // is left (the about box, an allocation) must still not unwind through the
+    // system's frames, which cannot pass an exception on.
+    try {
+        return HandleUnguarded(message, wParam, lParam);
+    } catch (const std::exception& e) {
+        MessageBoxW(hwnd_, Widen(e.what()).c_str(), Win32WindowServices::MessageTitle().c_str(), MB_OK | MB_ICONHAND);
+    } catch (...) {
+        MessageBoxW(hwnd_, L"内部应用程序出错。", Win32WindowServices::MessageTitle().c_str(), MB_OK | MB_ICONHAND);
+    }
+    return TRUE;
+}
+
+INT_PTR CMyDlgWindow::HandleUnguarded(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG: return OnInitDialog();
         case WM_COMMAND: OnCommand(LOWORD(wParam), HIWORD(wParam)); return TRUE;

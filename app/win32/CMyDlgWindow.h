@@ -44,6 +44,7 @@ public:
 private:
     static INT_PTR CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR HandleUnguarded(UINT message, WPARAM wParam, LPARAM lParam);
     BOOL OnInitDialog();
     void OnCommand(int id, int code);
     bool PaintMinimised();
