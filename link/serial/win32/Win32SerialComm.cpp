@@ -133,19 +133,20 @@ void Win32SerialComm::SetOutput(const std::vector<std::uint8_t>& bytes) {
     if (!ov.hEvent) throw CommError(PortErrorText(portName_, GetLastError()));
     DWORD written = 0;
     DWORD error = ERROR_SUCCESS;
+    bool cancelled = false;
     if (!WriteFile(port_, bytes.data(), static_cast<DWORD>(bytes.size()), nullptr, &ov)) {
         error = GetLastError();
         if (error == ERROR_IO_PENDING) {
             error = ERROR_SUCCESS;
             if (WaitForSingleObject(ov.hEvent, kWriteTimeoutMs) != WAIT_OBJECT_0) {
-                CancelIoEx(port_, &ov);
+                cancelled = CancelIoEx(port_, &ov) != FALSE;
             }
         }
     }
     // Always collect the write, also a cancelled one: the OVERLAPPED lives here.
     if (error == ERROR_SUCCESS && !GetOverlappedResult(port_, &ov, &written, TRUE)) error = GetLastError();
     CloseHandle(ov.hEvent);
-    if (error == ERROR_OPERATION_ABORTED) error = ERROR_TIMEOUT;
+    if (cancelled && error == ERROR_OPERATION_ABORTED) error = ERROR_TIMEOUT;
     if (error == ERROR_SUCCESS && written != bytes.size()) error = ERROR_WRITE_FAULT;
     if (error != ERROR_SUCCESS) {
         // A line that cannot take a frame is no use open; closing it here also
