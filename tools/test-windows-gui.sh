@@ -135,4 +135,11 @@ sleep 0.5
 import -window root "$shots/windows-factory.png"
 close_program "$app"
 
+echo "gui-test: --version answers in a message box and ends"
+timeout 60 wine "$work/nobridge/orvane.exe" --version >/dev/null 2>&1 &
+app=$!
+pids+=($app)
+expect_box 'Orvane Revuvuvi 3.02'
+wait "$app" || fail "orvane.exe --version did not end cleanly"
+
 echo "gui-test: passed; screenshots in $shots"
