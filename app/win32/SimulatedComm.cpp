@@ -44,6 +44,11 @@ unsigned SimulatedComm::AnswerDelayMs(std::size_t bytes) const {
     return device_.answerDelayMs + static_cast<unsigned>((bytes * kByteTimeUs + 999) / 1000);
 }
 
+protocol::CMSComm& SimulatedComm::Real() const {
+    if (!real_) throw protocol::CommError(protocol::kErrPortNotOpen);
+    return *real_;
+}
+
 void SimulatedComm::RequireOpen() const {
     if (!open_) throw protocol::CommError(protocol::kErrPortNotOpen);
 }
@@ -69,7 +74,7 @@ void SimulatedComm::SetOutBufferSize(short size) {
 void SimulatedComm::SetPortOpen(bool open) {
     if (!Simulated()) {
         if (!real_) throw protocol::CommError(protocol::kErrInvalidPortNumber);
-        real_->SetPortOpen(open);
+        Real().SetPortOpen(open);
         return;
     }
     if (open && open_) throw protocol::CommError(protocol::kErrPortAlreadyOpen);
@@ -83,16 +88,16 @@ bool SimulatedComm::GetPortOpen() {
 }
 
 void SimulatedComm::SetRThreshold(short count) {
-    if (!Simulated()) return real_->SetRThreshold(count);
+    if (!Simulated()) return Real().SetRThreshold(count);
     threshold_ = count;
 }
 
 void SimulatedComm::SetSettings(const std::string& settings) {
-    if (!Simulated()) return real_->SetSettings(settings);
+    if (!Simulated()) return Real().SetSettings(settings);
 }
 
 void SimulatedComm::SetOutput(const std::vector<std::uint8_t>& bytes) {
-    if (!Simulated()) return real_->SetOutput(bytes);
+    if (!Simulated()) return Real().SetOutput(bytes);
     RequireOpen();
     std::vector<std::uint8_t> answer = device_.Receive(bytes);
     if (answer.empty()) return;
@@ -103,18 +108,18 @@ void SimulatedComm::SetOutput(const std::vector<std::uint8_t>& bytes) {
 }
 
 std::vector<std::uint8_t> SimulatedComm::GetInput() {
-    if (!Simulated()) return real_->GetInput();
+    if (!Simulated()) return Real().GetInput();
     RequireOpen();
     return std::exchange(waiting_, {});
 }
 
 short SimulatedComm::GetCommEvent() {
-    if (!Simulated()) return real_->GetCommEvent();
+    if (!Simulated()) return Real().GetCommEvent();
     return event_;
 }
 
 void SimulatedComm::SetInputMode(long mode) {
-    if (!Simulated()) return real_->SetInputMode(mode);
+    if (!Simulated()) return Real().SetInputMode(mode);
 }
 
 void SimulatedComm::SetOnComm(std::function<void()> handler) { onComm_ = std::move(handler); }

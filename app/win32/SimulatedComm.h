@@ -49,6 +49,8 @@ private:
     void Deliver(const std::vector<std::uint8_t>& bytes);
     bool Simulated() const { return port_ == simulatedPort_; }
     void RequireOpen() const;
+    // The component behind the other ports; without one they are never open.
+    protocol::CMSComm& Real() const;
 
     int simulatedPort_;
     std::unique_ptr<protocol::CMSComm> real_;

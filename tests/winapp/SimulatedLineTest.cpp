@@ -78,6 +78,8 @@ TEST(SimulatedComm, ClosedPortNeitherDeliversNorAcceptsBytes) {
     // Another port number without a real component behind it cannot open.
     line.comm.SetCommPort(3);
     EXPECT_THROW(line.comm.SetPortOpen(true), protocol::CommError);
+    EXPECT_THROW(line.comm.SetRThreshold(40), protocol::CommError);
+    EXPECT_THROW(line.comm.GetInput(), protocol::CommError);
 }
 
 TEST(SimulatedComm, DestroyedWithAnAnswerOnTheLineCallsNothing) {
