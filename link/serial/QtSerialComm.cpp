@@ -181,8 +181,14 @@ std::vector<std::uint8_t> QtSerialComm::GetInput() {
     const std::size_t limit = inputLen_ > 0 ? static_cast<std::size_t>(inputLen_) : SIZE_MAX;
     std::vector<std::uint8_t> out;
     auto take = [&] {
-        const qint64 room = static_cast<qint64>(std::min<std::size_t>(limit - out.size(), INT32_MAX));
-        const QByteArray chunk = port_.read(room);
+        // Ask Qt for no more than it holds: read() reserves its whole maximum
+        // up front, which for "everything" is gigabytes on every call.
+        const auto waiting = static_cast<std::size_t>(std::max<qint64>(port_.bytesAvailable(), 0));
+        const std::size_t room = std::min(limit - out.size(), waiting);
+        if (room == 0) {
+            return;
+        }
+        const QByteArray chunk = port_.read(static_cast<qint64>(room));
         out.insert(out.end(), chunk.begin(), chunk.end());
     };
     // Qt's buffer holds the older bytes, the system's the newer ones.

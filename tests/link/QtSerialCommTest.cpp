@@ -1,5 +1,6 @@
 #include "link/serial/QtSerialComm.h"
 
+#include <sys/resource.h>
 #include <termios.h>
 
 #include <QEvent>
@@ -8,7 +9,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 
@@ -376,6 +379,50 @@ TEST_F(CommTest, HangUpFoundByAWriteIsReportedByThatWrite) {
     EXPECT_EQ(ErrorOf([&] { comm_.SetOutput({0, 3, 3, 0}); }), "Input/output error");
     EXPECT_FALSE(comm_.GetPortOpen());
     EXPECT_EQ(ErrorOf([&] { comm_.SetOutput({0, 3, 3, 0}); }), protocol::kErrPortNotOpen);
+}
+
+// The address space this process has mapped, from the kernel's own count.
+rlim_t AddressSpaceInUse() {
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    rlim_t kib = 0;
+    while (status >> key) {
+        if (key == "VmSize:") {
+            status >> kib;
+            break;
+        }
+    }
+    return kib * 1024;
+}
+
+// Opens a line, leaves the component little address space to spare and
+// lets the device answer: 0 when the whole answer was read.
+int ReadAnswerUnderLimit() {
+    PtyPair pty;
+    QtSerialComm comm([&](int port) { return port == 3 ? pty.SlavePath() : std::string(); });
+    Bytes got;
+    comm.SetOnComm([&] {
+        if (comm.GetCommEvent() == protocol::CMSComm::kEvReceive) {
+            const Bytes in = comm.GetInput();
+            got.insert(got.end(), in.begin(), in.end());
+        }
+    });
+    OpenLikeTheDialog(comm);
+    const rlimit limit{AddressSpaceInUse() + (rlim_t{256} << 20), RLIM_INFINITY};
+    if (::setrlimit(RLIMIT_AS, &limit) != 0) {
+        return 2;
+    }
+    pty.Write(Count(40));
+    const bool read = RunUntil([&] { return got.size() >= 40; }, 3000);
+    return read && got == Count(40) ? 0 : 1;
+}
+
+// A read must cost about what it takes in: small industrial PCs and strict
+// overcommit refuse a reservation of gigabytes. The limit goes on a child so
+// that it cannot starve the rest of the run.
+TEST(CommUnderMemoryLimit, ReadsAnAnswerWithLittleAddressSpaceToSpare) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(std::_Exit(ReadAnswerUnderLimit()), ::testing::ExitedWithCode(0), "");
 }
 
 // The request engine's calling order against the simulated transmitter,
