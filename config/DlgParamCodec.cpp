@@ -17,6 +17,28 @@ using config::TextToLow16;
 constexpr int kDampingMax = 15;
 constexpr std::uint8_t kNoModel = 255;
 
+// Every field the window shows as a text, with the edit that shows it. The
+// second edits of the trims are left out: the encode never reads them.
+struct TextField {
+    int control;
+    std::size_t offset;
+    std::size_t width;
+};
+constexpr TextField kTextFields[] = {
+    {id::RangeZero, config::offset::rangeZero, 4},
+    {id::RangeFull, config::offset::rangeFull, 4},
+    {id::ResistanceCal, config::offset::resistanceCal, 4},
+    {id::MillivoltCal, config::offset::millivoltCal, 2},
+    {id::AmbientCal, config::offset::ambientCal, 2},
+    {id::Out1ZeroTrim, config::offset::out1ZeroTrim, 2},
+    {id::Out1FullTrim, config::offset::out1FullTrim, 2},
+    {id::Offset, config::offset::offsetCorrection, 1},
+    {id::VoltageCal, config::offset::voltageCal, 2},
+    {id::CurrentCal, config::offset::currentCal, 2},
+    {id::Out2ZeroTrim, config::offset::out2ZeroTrim, 2},
+    {id::Out2FullTrim, config::offset::out2FullTrim, 2},
+};
+
 }  // namespace
 
 std::string CMyDlg::FormatRangeValue(double x) const {
@@ -47,6 +69,9 @@ void CMyDlg::DecodeParams(std::span<const std::uint8_t, config::kParamBlockSize>
     Values.Text(id::CurrentCal) = IntToText(f.currentCal);
     Values.Text(id::Out2ZeroTrim) = Values.Text(id::Out2ZeroSim) = IntToText(f.out2ZeroTrim);
     Values.Text(id::Out2FullTrim) = Values.Text(id::Out2FullSim) = IntToText(f.out2FullTrim);
+
+    for (const auto& field : kTextFields)
+        ShownValues.Remember(field.offset, field.width, Values.Text(field.control), payload);
 
     FillInputTypeList(f.model, position);
     ApplyTypeRules(f.model, position);
@@ -81,6 +106,10 @@ void CMyDlg::EncodeParams() {
     f.out2ZeroTrim = TextToLow16(Values.Text(id::Out2ZeroTrim));
     f.out2FullTrim = TextToLow16(Values.Text(id::Out2FullTrim));
     f.Write(ParamImage.bytes);
+    // The texts are rounded for display, so a value nobody edited goes back as
+    // it was read, not as its text converts.
+    for (const auto& field : kTextFields)
+        ShownValues.Restore(field.offset, Values.Text(field.control), ParamImage.bytes);
 
     SettingsBuffer.inputType = typeSel;
     SettingsBuffer.cjc = Values.cjc;

@@ -13,6 +13,7 @@
 #include "app/core/WindowSettings.h"
 #include "config/ParamImage.h"
 #include "config/SettingsBuffer.h"
+#include "config/ShownValues.h"
 #include "protocol/CMSComm.h"
 #include "protocol/MeasureBlock.h"
 
@@ -75,6 +76,9 @@ public:
     // ---- Parameter image -------------------------------------------------------
     config::ParamImage ParamImage;
     config::SettingsBuffer SettingsBuffer;
+    // The bytes behind the value texts last shown from the block, so that an
+    // untouched text writes its value exactly rather than as rounded.
+    config::ShownValues ShownValues;
     void DecodeParams(std::span<const std::uint8_t, config::kParamBlockSize> payload);
     void EncodeParams();
     std::string FormatRangeValue(double x) const;
