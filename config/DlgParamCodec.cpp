@@ -16,6 +16,8 @@ using config::TextToLow16;
 
 constexpr int kDampingMax = 15;
 constexpr std::uint8_t kNoModel = 255;
+// The block holds the resistance calibration value times this.
+constexpr double kResistanceScale = 50.0;
 
 // Every field the window shows as a text, with the edit that shows it. The
 // second edits of the trims are left out: the encode never reads them.
@@ -45,6 +47,17 @@ std::string CMyDlg::FormatRangeValue(double x) const {
     return config::FormatRangeValue(x, Values.Text(id::RangeZero), Values.Text(id::RangeFull));
 }
 
+void CMyDlg::ShowRangeValue(int control, double value) {
+    std::string& text = Values.Text(control);
+    text = FormatRangeValue(value);
+    using config::RoundToFloat;
+    namespace at = config::offset;
+    if (control == id::RangeZero) ShownValues.RememberFloat(at::rangeZero, text, RoundToFloat(value));
+    if (control == id::RangeFull) ShownValues.RememberFloat(at::rangeFull, text, RoundToFloat(value));
+    if (control == id::ResistanceCal)
+        ShownValues.RememberFloat(at::resistanceCal, text, RoundToFloat(value * kResistanceScale));
+}
+
 void CMyDlg::DecodeParams(std::span<const std::uint8_t, config::kParamBlockSize> payload) {
     const auto f = config::ParamFields::Read(payload);
 
@@ -59,7 +72,7 @@ void CMyDlg::DecodeParams(std::span<const std::uint8_t, config::kParamBlockSize>
     window_.SetCurSel(id::Damping, std::min<int>(f.dampingLevel, kDampingMax));
     Values.breakAlarm = f.breakAlarm == 0 ? 0 : 1;
     Values.outputDirection = f.outputDirection != 0 ? 0 : 1;
-    Values.Text(id::ResistanceCal) = FormatRangeValue(static_cast<double>(f.resistanceCal) / 50.0);
+    Values.Text(id::ResistanceCal) = FormatRangeValue(static_cast<double>(f.resistanceCal) / kResistanceScale);
     Values.Text(id::MillivoltCal) = IntToText(f.millivoltCal);
     Values.Text(id::AmbientCal) = IntToText(f.ambientCal);
     Values.Text(id::Out1ZeroTrim) = Values.Text(id::Out1ZeroSim) = IntToText(f.out1ZeroTrim);
@@ -95,7 +108,7 @@ void CMyDlg::EncodeParams() {
     f.dampingLevel = static_cast<std::uint8_t>(damping);
     f.breakAlarm = static_cast<std::uint8_t>(Values.breakAlarm & 0xFF);
     f.outputDirection = (Values.outputDirection == 0 || Values.outputDirection == -1) ? 1 : 0;
-    f.resistanceCal = config::TextToFloat(Values.Text(id::ResistanceCal)) * 50.0f;
+    f.resistanceCal = config::TextToFloat(Values.Text(id::ResistanceCal)) * static_cast<float>(kResistanceScale);
     f.millivoltCal = static_cast<std::int16_t>(TextToLow16(Values.Text(id::MillivoltCal)));
     f.ambientCal = TextToLow16(Values.Text(id::AmbientCal));
     f.out1ZeroTrim = TextToLow16(Values.Text(id::Out1ZeroTrim));

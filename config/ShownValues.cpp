@@ -1,6 +1,7 @@
 #include "config/ShownValues.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace orv::config {
 
@@ -15,6 +16,14 @@ void ShownValues::Remember(std::size_t at, std::size_t width, std::string_view t
     e.width = width;
     e.text.assign(text);
     std::copy_n(block.begin() + static_cast<std::ptrdiff_t>(at), width, e.bytes.begin());
+}
+
+void ShownValues::RememberFloat(std::size_t at, std::string_view text, float value) {
+    if (at >= kParamBlockSize || kParamBlockSize - at < 4) return;
+    std::array<std::uint8_t, kParamBlockSize> block{};
+    const auto bits = std::bit_cast<std::uint32_t>(value);
+    for (std::size_t k = 0; k < 4; ++k) block[at + k] = static_cast<std::uint8_t>(bits >> (8 * k));
+    Remember(at, 4, text, block);
 }
 
 bool ShownValues::Restore(std::size_t at, std::string_view text, std::span<std::uint8_t, kParamBlockSize> block) const {

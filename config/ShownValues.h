@@ -36,6 +36,10 @@ public:
     void Remember(std::size_t at, std::size_t width, std::string_view text,
                   std::span<const std::uint8_t, kParamBlockSize> block);
 
+    // The same for a float field showing a value the tool worked out itself
+    // (a preset, a calibration result): text stands for exactly that value.
+    void RememberFloat(std::size_t at, std::string_view text, float value);
+
     // When text is exactly the text remembered for the field at `at`, copies
     // the remembered bytes into block at the same place and returns true.
     // Otherwise block is left as it is and the result is false.

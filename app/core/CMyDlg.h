@@ -82,6 +82,10 @@ public:
     void DecodeParams(std::span<const std::uint8_t, config::kParamBlockSize> payload);
     void EncodeParams();
     std::string FormatRangeValue(double x) const;
+    // Shows a value the tool worked out itself (a preset, a calibration
+    // result) as FormatRangeValue does. While that text stays untouched, a
+    // write sends the value itself, not the text's rounding.
+    void ShowRangeValue(int control, double value);
 
     // ---- Update commands --------------------------------------------------------
     // EncodeParams, SendWriteParams(start, count), timer 16 at 5000 ms.
