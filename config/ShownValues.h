@@ -15,6 +15,12 @@
 //   ...
 //   fields.Write(image);                                      // converted texts
 //   shown.Restore(offset::rangeZero, currentText, image);     // untouched: exact
+//
+// The dialog keeps one: the decode remembers every field it shows as a text
+// (range ends, calibration values, trims, offset), presets and calibration
+// results remember what they show, and the encode restores. So a block
+// decoded and encoded again with no text edited returns those fields bit for
+// bit; only the list and radio fields go back as the decode normalised them.
 #include <array>
 #include <cstddef>
 #include <cstdint>
