@@ -1,8 +1,11 @@
 // Discovery over sysfs trees built from the input: bridges with odd ids,
 // serials, interface numbers, ttys bound or not, driver links that dangle or
-// lead out of the tree. The port found must be the one the tree's own
-// description gives: the last bridge with readable ids decides, its port is
-// its interface-0 tty (else its first tty) plus one, -1 when it has none.
+// lead out of the tree; beside them device nodes and the user's port links
+// (COMk to a bridge's tty, to another device, to nothing, to another link).
+// The port found must be the one the description gives: the last bridge with
+// readable ids decides; its tty is its interface-0 tty, else its first; the
+// port is the lowest COMk linked to that tty's node, else the tty number plus
+// one unless a link of that name leads elsewhere (then -1); -1 without a tty.
 #include <fuzzer/FuzzedDataProvider.h>
 #include <unistd.h>
 
@@ -37,14 +40,18 @@ struct Device {
     std::vector<Interface> interfaces;
 };
 
+// A port link COMk and where it leads.
+struct PortLink {
+    enum Kind { ToTty, ToTtyRelative, ToOtherDevice, ToNothing, ToLink } kind;
+    unsigned tty;   // ToTty, ToTtyRelative
+    int otherLink;  // ToLink: a k made before this one
+};
+
 const fs::path& Scratch() {
     static const fs::path dir = [] {
         std::string tmpl = (fs::temp_directory_path() / "orvane-fuzz-sysfs-XXXXXX").string();
         const char* made = ::mkdtemp(tmpl.data());
         if (!made) std::abort();
-        // No port links from the user running the fuzzer.
-        ::setenv("HOME", made, 1);
-        ::setenv("XDG_CONFIG_HOME", (std::string(made) + "/config").c_str(), 1);
         return fs::path(made);
     }();
     return dir;
@@ -97,8 +104,51 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const fs::path base = Scratch();
     const fs::path root = base / "sys";
     const fs::path outside = base / "elsewhere";
-    fs::remove_all(root);
-    fs::remove_all(outside);
+    const fs::path dev = base / "dev";
+    const fs::path ports = base / "ports";
+    for (const fs::path& p : {root, outside, dev, ports}) fs::remove_all(p);
+    fs::create_directories(dev);
+    fs::create_directories(ports);
+    Write(dev / "ttyS0", "");
+
+    // Device nodes present, and the user's links.
+    std::map<unsigned, bool> node;
+    for (unsigned n = 0; n < 10; ++n) {
+        node[n] = in.ConsumeIntegralInRange(0, 3) != 0;
+        if (node[n]) Write(dev / ("ttyUSB" + std::to_string(n)), "");
+    }
+    std::map<int, PortLink> links;
+    const int linkCount = in.ConsumeIntegralInRange(0, 4);
+    for (int i = 0; i < linkCount; ++i) {
+        const int k = in.ConsumeIntegralInRange(1, 11);
+        if (links.count(k)) continue;
+        PortLink link{static_cast<PortLink::Kind>(in.ConsumeIntegralInRange(0, 4)), in.ConsumeIntegralInRange(0u, 9u), 0};
+        if (link.kind == PortLink::ToLink) {
+            if (links.empty() || links.begin()->second.kind == PortLink::ToLink) link.kind = PortLink::ToNothing;
+            else link.otherLink = links.begin()->first;
+        }
+        const fs::path name = ports / ("COM" + std::to_string(k));
+        const std::string tty = "ttyUSB" + std::to_string(link.tty);
+        switch (link.kind) {
+            case PortLink::ToTty: fs::create_symlink(dev / tty, name); break;
+            case PortLink::ToTtyRelative: fs::create_symlink(fs::path("..") / "dev" / tty, name); break;
+            case PortLink::ToOtherDevice: fs::create_symlink(dev / "ttyS0", name); break;
+            case PortLink::ToNothing: fs::create_symlink(dev / "gone", name); break;
+            case PortLink::ToLink: fs::create_symlink("COM" + std::to_string(link.otherLink), name); break;
+        }
+        links[k] = link;
+    }
+    // The tty node a link leads to, if it leads to one that exists.
+    auto leadsTo = [&](const PortLink& l) -> std::optional<unsigned> {
+        const PortLink& end = l.kind == PortLink::ToLink ? links.at(l.otherLink) : l;
+        if ((end.kind == PortLink::ToTty || end.kind == PortLink::ToTtyRelative) && node[end.tty]) return end.tty;
+        return std::nullopt;
+    };
+    auto portOf = [&](unsigned tty) {
+        for (const auto& [k, l] : links)  // in ascending k
+            if (node[tty] && leadsTo(l) == tty) return k;
+        return links.count(static_cast<int>(tty) + 1) ? -1 : static_cast<int>(tty) + 1;
+    };
     const fs::path driver = root / "bus" / "usb-serial" / "drivers" / "cp210x";
     fs::create_directories(driver);
 
@@ -171,11 +221,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (!first) first = tty;
             if (!zero && Hex16(other.interfaces[where.second].number) == 0u) zero = tty;
         }
-        expected = zero ? static_cast<int>(*zero) + 1 : first ? static_cast<int>(*first) + 1 : -1;
+        expected = zero ? portOf(*zero) : first ? portOf(*first) : -1;
     }
 
     SysfsBridgeLibrary library(root.string());
-    SysfsPortLookup lookup(root.string());
+    SysfsPortLookup lookup(root.string(), dev, ports);
     const int found = FindBridgePort(library, lookup);
     ORV_FUZZ_CHECK(found == expected, "found port %d, the tree says %d", found, expected);
     return 0;
