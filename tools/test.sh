@@ -20,8 +20,8 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset sani
 echo "== Whole suite"
 ctest --preset default -j"$(nproc)"
 
-echo "== Soak: one virtual hour of polling, writes and views with line faults"
-timeout --kill-after=10 300 build/soak/orvane-soak --hours 1
+echo "== Soak: a virtual day of polling, writes and views with line faults"
+timeout --kill-after=10 300 build/soak/orvane-soak --hours 24
 
 echo "== Fuzz targets, 20 s each (clang, ASan, UBSan)"
 tools/fuzz.sh 20
