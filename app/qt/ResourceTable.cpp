@@ -45,6 +45,7 @@ void ApplyFlags(ControlTemplate& c, const QString& field, int line) {
         else if (flag == "frameless") c.frameless = true;
         else if (flag == "default") c.defaultButton = true;
         else if (flag == "factory") c.factory = true;
+        else if (flag == "nevershown") c.hidden = c.neverShown = true;
         else Fail(line, QStringLiteral("unknown flag '%1'").arg(flag));
     }
 }
