@@ -8,6 +8,7 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "app/core/WindowServices.h"
 #include "app/core/WindowSettings.h"
@@ -56,6 +57,9 @@ public:
     void OnCommEvent();
     void OnTimer(int timerId);
     void OpenSelectedPort();
+    // The component closed the port because the line failed: the port may be
+    // chosen and opened again once the device is back.
+    void OnLineLost();
     // Result of the acceptance test on ReceiveBuffer: PendingFunction or 0.
     std::uint8_t CheckResponse() const;
 
@@ -102,6 +106,10 @@ public:
     void ShowMeasurement();  // reads the MeasureBlock from ReceiveBuffer
     void DisableUpdateControls();
     void EnableUpdateControls();
+    // Stops the poll timer and gives back the buttons the poll locked.
+    void EndPoll();
+    // From "Auto Upload" until the poll ends by any way.
+    bool Polling = false;
 
     // ---- Input calibration -----------------------------------------------------
     void StartCalibrationView(int step);
@@ -126,6 +134,8 @@ private:
     WindowServices& window_;
     protocol::CMSComm& comm_;
     std::function<int()> findBridgePort_;
+    // Buttons beyond the poll's own list that were enabled when it started.
+    std::vector<int> pollHeld_;
 };
 
 }  // namespace orv::app

@@ -95,6 +95,7 @@ void QtSerialComm::SetPortOpen(bool open) {
     // Opening or closing on purpose supersedes a failure not yet reported:
     // the user is already acting on it.
     lineFailure_.reset();
+    closedEventDue_ = false;
     raised_ = false;
     commEvent_ = 0;
     if (!open) {
@@ -277,6 +278,26 @@ void QtSerialComm::OnErrorOccurred(QSerialPort::SerialPortError error) {
     closingOnFailure_ = true;
     port_.close();
     closingOnFailure_ = false;
+    // The dialog hears of it from the event loop, not from inside whatever
+    // call of its own met the failure.
+    closedEventDue_ = true;
+    QMetaObject::invokeMethod(this, [this] { DeliverPortClosed(); }, Qt::QueuedConnection);
+}
+
+void QtSerialComm::DeliverPortClosed() {
+    // Opened again meanwhile: the news is out of date.
+    if (!closedEventDue_ || port_.isOpen()) {
+        return;
+    }
+    closedEventDue_ = false;
+    commEvent_ = kEvPortClosed;
+    if (!onComm_) {
+        return;
+    }
+    try {
+        onComm_();
+    } catch (...) {
+    }
 }
 
 void QtSerialComm::PullFromSystem() {
