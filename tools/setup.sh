@@ -11,6 +11,7 @@ packages=(
   xvfb xauth fonts-arphic-uming fonts-dejavu-core imagemagick
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
   clang libclang-rt-14-dev
+  dpkg-dev file lintian appstream desktop-file-utils
 )
 missing=()
 for p in "${packages[@]}"; do

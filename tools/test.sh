@@ -28,3 +28,6 @@ timeout --kill-after=10 300 build/soak/orvane-soak --hours 24
 
 echo "== Fuzz targets, 20 s each (clang, ASan, UBSan)"
 tools/fuzz.sh 20
+
+echo "== Release checks: the Debian package (lintian), AppStream metadata, desktop entry"
+tools/package-check.sh build
