@@ -17,6 +17,8 @@ using Clock = std::chrono::steady_clock;
 constexpr int kPollMs = 50;
 // What is still queued at the end gets this long to reach a slow reader.
 constexpr auto kDrainTime = std::chrono::milliseconds(300);
+// How often a quiet log looks whether its reader is still there.
+constexpr auto kReaderCheck = std::chrono::milliseconds(200);
 
 }  // namespace
 
@@ -101,7 +103,18 @@ void NonBlockingLog::Run() {
         std::uint64_t newlyDropped = 0;
         {
             std::unique_lock lock(mutex_);
-            wake_.wait(lock, [this] { return stopping_ || !queue_.empty() || failed_; });
+            if (!wake_.wait_for(lock, kReaderCheck, [this] { return stopping_ || !queue_.empty() || failed_; })) {
+                lock.unlock();
+                // A reader that went away while the log was quiet shows as
+                // an error on the pipe; waiting for the next line to find out
+                // would leave the link behind for as long as nothing happens.
+                pollfd p{fd_, 0, 0};
+                if (::poll(&p, 1, 0) == 1 && (p.revents & POLLERR)) {
+                    Fail(EPIPE);
+                    return;
+                }
+                continue;
+            }
             if (failed_ || queue_.empty()) return;
             line = std::move(queue_.front());
             queue_.pop_front();

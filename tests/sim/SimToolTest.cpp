@@ -51,6 +51,10 @@ public:
         if (readEnd_ >= 0) ::close(readEnd_);
     }
     bool started() const { return pid_ > 0; }
+    void CloseLog() {
+        ::close(readEnd_);
+        readEnd_ = -1;
+    }
     void Signal(int s) const { ::kill(pid_, s); }
     // The wait status once the program ended within `limit`, else nullopt.
     std::optional<int> Exit(std::chrono::milliseconds limit) {
@@ -103,13 +107,20 @@ TEST_F(SimTool, EveryStopSignalRemovesTheLink) {
 }
 
 TEST_F(SimTool, ALogReaderThatWentAwayEndsItAndRemovesTheLink) {
-    SimProcess sim(link_, LogEnd::Closed);
-    ASSERT_TRUE(sim.started());
-    const auto status = sim.Exit(std::chrono::seconds(5));
-    ASSERT_TRUE(status.has_value());
-    EXPECT_TRUE(WIFEXITED(*status));
-    EXPECT_NE(WEXITSTATUS(*status), 0);
-    EXPECT_FALSE(fs::exists(fs::symlink_status(link_)));
+    // Gone before the first line, or later while the log is quiet.
+    for (const bool whileQuiet : {false, true}) {
+        SimProcess sim(link_, whileQuiet ? LogEnd::Unread : LogEnd::Closed);
+        ASSERT_TRUE(sim.started());
+        if (whileQuiet) {
+            ASSERT_TRUE(WaitForLink(link_, sim));
+            sim.CloseLog();
+        }
+        const auto status = sim.Exit(std::chrono::seconds(5));
+        ASSERT_TRUE(status.has_value()) << whileQuiet;
+        EXPECT_TRUE(WIFEXITED(*status)) << whileQuiet;
+        EXPECT_NE(WEXITSTATUS(*status), 0) << whileQuiet;
+        EXPECT_FALSE(fs::exists(fs::symlink_status(link_))) << whileQuiet;
+    }
 }
 
 TEST_F(SimTool, AFullLogNeitherStopsTheAnswersNorTheExit) {
