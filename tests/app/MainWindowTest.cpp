@@ -304,25 +304,5 @@ TEST_F(MainWindowTest, AutoUploadShowsLiveValuesUntilStopped) {
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
-// The cable pulled mid-poll: the poll ends and the port can be chosen again,
-// without a box a second for a port that is gone.
-TEST_F(MainWindowTest, APulledCableEndsThePollAndGivesThePortChoiceBack) {
-    auto pulled = std::make_unique<sim::PtyDevice>();
-    CMyDlgWindow own(std::make_unique<link::QtSerialComm>(SimulatedPortResolver(pulled->SlavePath())),
-                     FindSimulatedBridgePort, false);
-    own.Initialise();
-    own.show();
-    QWidget* connection = own.Control(id::Connection);
-    ASSERT_TRUE(WaitUntil([&] { return !connection->isEnabled(); }, kAnswerWaitMs));
-    qobject_cast<QAbstractButton*>(own.Control(id::AutoUpload))->click();
-    apptest::Pump(1500);
-    pulled.reset();
-    ASSERT_TRUE(WaitUntil([&] { return connection->isEnabled(); }, 2000));
-    EXPECT_TRUE(own.Control(id::PortList)->isEnabled());
-    EXPECT_TRUE(own.Control(id::AutoUpload)->isEnabled());
-    apptest::Pump(2500);
-    EXPECT_TRUE(boxes.boxes.empty());
-}
-
 }  // namespace
 }  // namespace orv::app::qt
