@@ -1,11 +1,12 @@
 // The simulated transmitter's framing. Line noise of any shape, in any
 // chunking, followed by one valid request: the device must find and answer
 // that request by the time its last byte is in, unless the noise itself ended
-// in the start of a frame that the request's first bytes complete (that is a
-// valid frame the device rightly takes). Nothing it handles may fail its
-// checksum.
+// in the start of a frame that the request's first bytes complete, or the
+// request carries another valid request inside it (either is a valid frame
+// the device may rightly take). Nothing it handles may fail its checksum.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -79,9 +80,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (std::size_t h = before; h < handled.size(); ++h) {
             const Bytes& f = handled[h];
             ORV_FUZZ_CHECK(orv::protocol::Crc8(f) == 0, "a frame with a bad checksum was handled");
+            if (f == request) continue;
             // A noise frame completed by the request's first k + 1 bytes.
-            if (f != request && f.size() > k && Bytes(f.end() - static_cast<long>(k + 1), f.end()) ==
-                                                    Bytes(request.begin(), request.begin() + static_cast<long>(k + 1)))
+            if (f.size() > k && Bytes(f.end() - static_cast<long>(k + 1), f.end()) ==
+                                    Bytes(request.begin(), request.begin() + static_cast<long>(k + 1)))
+                overlapped = true;
+            // A valid request inside the request's own bytes, complete before
+            // the rest has come: a byte at a time and with no pause the line
+            // cannot tell it from noise followed by a request, so the device
+            // may take it.
+            if (f.size() <= k + 1 && std::equal(f.begin(), f.end(), request.begin() + static_cast<long>(k + 1 - f.size())))
                 overlapped = true;
         }
     }

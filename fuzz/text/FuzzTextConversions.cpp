@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -60,12 +61,24 @@ std::string Printf(double magnitude, int decimals) {
     return buf.data();
 }
 
-// x is exactly halfway between two neighbours with `decimals` decimals.
-bool ExactHalf(double magnitude, int decimals) {
+// When magnitude lies exactly halfway between two neighbours with `decimals`
+// decimals: the one away from zero, from its exact decimal expansion.
+std::optional<std::string> HalfAwayFromZero(double magnitude, int decimals) {
     const std::string all = Printf(magnitude, 1100);  // every double's exact expansion fits
     const std::size_t point = all.find('.');
     const std::string rest = all.substr(point + 1 + static_cast<std::size_t>(decimals));
-    return rest[0] == '5' && rest.find_first_not_of('0', 1) == std::string::npos;
+    if (rest[0] != '5' || rest.find_first_not_of('0', 1) != std::string::npos) return std::nullopt;
+    std::string kept = all.substr(0, point + 1 + static_cast<std::size_t>(decimals));
+    if (decimals == 0) kept.pop_back();
+    for (std::size_t k = kept.size(); k-- > 0;) {
+        if (kept[k] == '.') continue;
+        if (kept[k] != '9') {
+            ++kept[k];
+            return kept;
+        }
+        kept[k] = '0';
+    }
+    return "1" + kept;
 }
 
 void CheckFormat(double x, const std::string& zero, const std::string& full) {
@@ -85,7 +98,8 @@ void CheckFormat(double x, const std::string& zero, const std::string& full) {
     const double m = std::fabs(x);
     std::string expect = Printf(m, n);
     // printf takes an exact half to even; the window takes it away from zero.
-    if (magnitude != expect && ExactHalf(m, n)) expect = Printf(std::nextafter(m, INFINITY), n);
+    if (magnitude != expect)
+        if (const auto away = HalfAwayFromZero(m, n)) expect = *away;
     if (expect.size() - (n > 0 ? 1 : 0) > 20) {
         // Too many digits for a field: the shortest text that reads back as x.
         ORV_FUZZ_CHECK(SameBits(std::strtod(magnitude.c_str(), nullptr), m), "%.17g shown as %s", x, out.c_str());
