@@ -14,7 +14,7 @@ constexpr std::uint64_t kTurnaroundMs = 20;
 std::string_view FaultName(Fault fault) {
     static constexpr std::array<std::string_view, kFaultKinds> names{
         "none", "lost", "bad checksum", "wrong function", "short", "noise", "late", "send failure", "read failure",
-        "split"};
+        "split", "line lost"};
     return names[static_cast<std::size_t>(fault)];
 }
 
@@ -69,6 +69,15 @@ void FaultyLine::SetOutput(const std::vector<std::uint8_t>& bytes) {
         case Fault::Late: Deliver(answer, at + lateByMs, false); return;
         case Fault::ReadFailure: failEventRead_ = true; break;
         case Fault::Split: Deliver(answer, at, true); return;
+        case Fault::LineLost:
+            // Gone while the request was on the line; the component closes
+            // the port first, then raises its event.
+            clock_.Schedule(LineMs(bytes.size()), [this] {
+                open_ = false;
+                rx_.clear();
+                Raise(kEvPortClosed);
+            });
+            return;
         default: break;
     }
     Deliver(answer, at, false);
@@ -86,8 +95,13 @@ void FaultyLine::Deliver(std::vector<std::uint8_t> bytes, std::uint64_t afterMs,
 void FaultyLine::Arrive(const std::vector<std::uint8_t>& bytes) {
     if (!open_) return;
     rx_.insert(rx_.end(), bytes.begin(), bytes.end());
-    if (threshold_ <= 0 || rx_.size() < static_cast<std::size_t>(threshold_) || !onComm_) return;
-    event_ = kEvReceive;
+    if (threshold_ <= 0 || rx_.size() < static_cast<std::size_t>(threshold_)) return;
+    Raise(kEvReceive);
+}
+
+void FaultyLine::Raise(short event) {
+    if (!onComm_) return;
+    event_ = event;
     inEvent_ = true;
     onComm_();
     inEvent_ = false;

@@ -27,8 +27,9 @@ enum class Fault {
     SendFailure,    // the component refuses the write (an error the dialog shows)
     ReadFailure,    // the component fails the read in the receive event
     Split,          // the answer arrives a byte at a time; harmless
+    LineLost,       // the cable is pulled: the component closes the port and says so
 };
-inline constexpr std::size_t kFaultKinds = 10;
+inline constexpr std::size_t kFaultKinds = 11;
 std::string_view FaultName(Fault fault);
 
 class FaultyLine : public protocol::CMSComm {
@@ -66,6 +67,7 @@ public:
 private:
     Fault Pick();
     void Deliver(std::vector<std::uint8_t> bytes, std::uint64_t afterMs, bool paced);
+    void Raise(short event);
     void Arrive(const std::vector<std::uint8_t>& bytes);
 
     test::VirtualClock& clock_;

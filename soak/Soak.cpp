@@ -54,6 +54,8 @@ Texts ExpectedFor(Fault f, const std::string& onAnswer) {
         case Fault::Split: break;
         case Fault::SendFailure: return {kSendError};
         case Fault::Late: t.push_back(kTimeOut); break;
+        // The request's time-out still runs; the loss itself shows nothing.
+        case Fault::LineLost: return {kTimeOut};
         default: return {kTimeOut};
     }
     if (!onAnswer.empty()) t.push_back(onAnswer);
@@ -84,6 +86,7 @@ private:
     void View();
     void Command();
     void EndInKnownState();
+    void Reconnect();
     Texts Shown() const;
     void Breach(const std::string& what);
     void Sample(std::uint64_t atMs);
@@ -158,6 +161,8 @@ void Soak::Poll() {
                 // One miss ends the poll with one box; nothing is sent after it.
                 if (i + 1 != sent.size()) return Texts{"(requests after a missed poll)"};
                 if (sent[i].fault == Fault::SendFailure) return Texts{kSendError, kPollTimeOut};
+                // A pulled cable ends the poll without a time-out to report.
+                if (sent[i].fault == Fault::LineLost) return Texts{};
                 return Texts{kPollTimeOut};
             }
             return Texts{};
@@ -197,6 +202,22 @@ void Soak::Command() {
         SingleRequest("output follows measurement", id::FollowMeasurement, "设置当前输出为测量输出");
 }
 
+// After a pulled cable the port choice must come back; the technician plugs
+// the cable in again and presses "connection" until the block is read.
+void Soak::Reconnect() {
+    for (int tries = 0; !line_.GetPortOpen() || window_.IsControlEnabled(id::Connection); ++tries) {
+        if (tries == 100) {
+            Breach("no connection after 100 tries");
+            return;
+        }
+        if (!window_.IsControlEnabled(id::Connection) || !window_.IsControlEnabled(id::PortList)) {
+            Breach("the port cannot be chosen again after the line failed");
+            return;
+        }
+        SingleRequest("reconnect", id::Connection, "");
+    }
+}
+
 void Soak::Sample(std::uint64_t atMs) {
     (void)atMs;
     heapLast_ = soak::LiveHeap();
@@ -234,8 +255,10 @@ int Soak::Run() {
            });
     // Without a block read the window has no model, and every write would
     // complain about it: the technician reads until the device answers.
-    while (window_.GetCurSel(id::ModelList) < 0 && clock_.Now() < endMs)
-        SingleRequest("read block", id::UploadParams, "");
+    while (window_.GetCurSel(id::ModelList) < 0 && clock_.Now() < endMs) {
+        if (line_.GetPortOpen()) SingleRequest("read block", id::UploadParams, "");
+        else Reconnect();
+    }
     dlg_.EnableFactoryPanel();
     window_.TypeText(id::RefResistance, "100");
     window_.TypeText(id::RefTemperature, "25");
@@ -248,6 +271,7 @@ int Soak::Run() {
         else if (pick < 80) SingleRequest("read block", id::UploadParams, "");
         else if (pick < 92) View();
         else Command();
+        if (!line_.GetPortOpen()) Reconnect();
         if (clock_.Now() >= nextSample) {
             Sample(clock_.Now());
             nextSample += stretch;
