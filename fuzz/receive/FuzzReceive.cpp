@@ -1,8 +1,9 @@
 // The receive path as the dialog runs it: a request goes out, the line
 // delivers arbitrary bytes in arbitrary chunks (with time passing, other
-// event kinds, time-outs firing), then the user repeats an action and the
-// device answers properly. Whatever came before, that answer must be taken,
-// and nothing on the way may escape a handler as an error box.
+// event kinds, time-outs firing, the cable pulled and the port opened again),
+// then the user repeats an action and the device answers properly. Whatever
+// came before, that answer must be taken, and nothing on the way may escape a
+// handler as an error box.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
@@ -39,6 +40,7 @@ struct Line {
         window.LoadTemplateDefaults();
         window.onTimer = [this](int timer) { dlg.OnTimerEvent(timer); };
         comm.Attach(3, nullptr);  // nobody answers but the fuzzer
+        window.SetCurSel(id::PortList, 3);
         comm.SetCommPort(3);
         comm.SetPortOpen(true);
     }
@@ -70,8 +72,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     line.dlg.OnCommand(in.PickValueInArray(kSenders));
     const int rounds = in.ConsumeIntegralInRange(0, 24);
     for (int r = 0; r < rounds && in.remaining_bytes() > 0; ++r) {
-        switch (in.ConsumeIntegralInRange(0, 5)) {
+        switch (in.ConsumeIntegralInRange(0, 6)) {
             case 0: line.comm.RaiseEvent(in.ConsumeIntegral<short>()); break;
+            case 6:
+                // The cable is pulled and plugged in again: the port must be
+                // choosable again, and "connection" opens it anew.
+                line.comm.LoseLine();
+                ORV_FUZZ_CHECK(line.window.IsControlEnabled(id::Connection) &&
+                                   line.window.IsControlEnabled(id::PortList),
+                               "the port cannot be chosen again after the line failed");
+                ORV_FUZZ_CHECK(!line.window.TimerRunning(id::TimerPoll), "a poll runs on a closed port");
+                line.dlg.OnCommand(id::Connection);
+                break;
             case 1: line.clock.Advance(in.ConsumeIntegralInRange(0, 2500)); break;
             case 2: line.dlg.OnCommand(in.PickValueInArray(kSenders)); break;
             default: {
