@@ -6,6 +6,7 @@
 // show, so a box storm or a swallowed answer stops the run; the heap is
 // compared between the first and the last stretch; the run ends by writing
 // and reading a known state. Prints what it did; exits non-zero on any breach.
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -82,6 +83,7 @@ private:
     void Action(const char* name, const std::function<void()>& act, const std::function<Texts()>& expect);
     void SingleRequest(const char* name, int button, const std::string& onAnswer);
     void Poll();
+    void TryButtonWhilePolling();
     void Write();
     void View();
     void Command();
@@ -101,6 +103,7 @@ private:
 
     std::map<std::string, unsigned> actions_, boxes_;
     unsigned long long pollsAnswered_ = 0;
+    unsigned refusedWhilePolling_ = 0;  // buttons found locked during a poll
     unsigned breaches_ = 0;
     soak::HeapUse heapFirst_{}, heapLast_{};
     long long rssFirst_ = 0, rssLast_ = 0;
@@ -144,8 +147,13 @@ void Soak::Poll() {
         "poll",
         [&] {
             dlg_.OnCommand(id::AutoUpload);
-            // The technician watches until the poll ends by itself or enough is seen.
-            for (unsigned s = 0; s < seconds && window_.TimerRunning(id::TimerPoll); ++s) clock_.Advance(1000);
+            // The technician watches until the poll ends by itself or enough is
+            // seen, and at some moment reaches for another button.
+            const unsigned reach = std::uniform_int_distribution<unsigned>(0, seconds)(rng_);
+            for (unsigned s = 0; s < seconds && window_.TimerRunning(id::TimerPoll); ++s) {
+                if (s == reach) TryButtonWhilePolling();
+                clock_.Advance(1000);
+            }
             clock_.Advance(500);
             // A spoiled last request shows only at the next tick: let it.
             while (window_.TimerRunning(id::TimerPoll) && Spoils(line_.Requests().back().fault)) clock_.Advance(1000);
@@ -168,6 +176,30 @@ void Soak::Poll() {
             return Texts{};
         });
     if (window_.TimerRunning(id::TimerPoll)) Breach("poll still running after its end");
+}
+
+// Every button that sends a request. While a poll runs each must be locked:
+// a request sent then is displaced by the next poll tick and ends in a false
+// time-out although the device did what was asked.
+constexpr std::array kSendingButtons{
+    id::UploadParams, id::UpdateAllSettings, id::RecFactory,      id::UpdateInputType,  id::UpdateCjc,
+    id::UpdateWiring, id::UpdateZero,        id::UpdateFull,      id::UpdateOffset,     id::UpdateDamping,
+    id::UpdateBreakAlarm, id::UpdateOutputDirection, id::Restart, id::UpdateAll,        id::Connection,
+    id::AutoUpload,   id::ViewResistance,    id::ViewMillivolt,   id::ViewAmbient,      id::ViewVoltage,
+    id::ViewCurrent,  id::UpdateResistance,  id::UpdateMillivolt, id::UpdateAmbient,    id::UpdateVoltage,
+    id::UpdateCurrent, id::UpdateOut1Zero,   id::UpdateOut1Full,  id::UpdateOut2Zero,   id::UpdateOut2Full,
+    id::FollowMeasurement, id::SimulateZero, id::SimulateFull,    id::UpdateModel,
+};
+
+void Soak::TryButtonWhilePolling() {
+    const int button = kSendingButtons[std::uniform_int_distribution<std::size_t>(0, kSendingButtons.size() - 1)(rng_)];
+    if (!window_.IsControlEnabled(button)) {
+        ++refusedWhilePolling_;
+        return;
+    }
+    const std::size_t before = line_.Requests().size();
+    dlg_.OnCommand(button);
+    if (line_.Requests().size() != before) Breach("button " + std::to_string(button) + " sent a request while polling");
 }
 
 void Soak::Write() {
@@ -282,7 +314,8 @@ int Soak::Run() {
 
     std::printf("orvane-soak: %.2f virtual hours, seed %u, fault rate %.1f %%\n", clock_.Now() / double(kHourMs),
                 options_.seed, options_.faultRate * 100);
-    std::printf("requests: %llu (polls answered: %llu)\n", line_.RequestCount(), pollsAnswered_);
+    std::printf("requests: %llu (polls answered: %llu; sending buttons found locked while polling: %u)\n",
+                line_.RequestCount(), pollsAnswered_, refusedWhilePolling_);
     std::printf("faults injected:");
     for (std::size_t k = 1; k < soak::kFaultKinds; ++k)
         std::printf(" %s %u%s", soak::FaultName(static_cast<Fault>(k)).data(), line_.Injected()[k],
