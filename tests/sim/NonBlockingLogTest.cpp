@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <string>
 
 namespace orv::sim {
@@ -23,12 +22,11 @@ TEST(NonBlockingLog, AFullPipeDropsAndCountsInsteadOfWaiting) {
     ASSERT_EQ(::pipe2(p, O_CLOEXEC | O_NONBLOCK), 0);
     ::fcntl(p[1], F_SETFL, 0);  // the writer must cope with a blocking descriptor
     ::fcntl(p[1], F_SETPIPE_SZ, 4096);
-    std::atomic<int> error{0};
     {
-        NonBlockingLog log(p[1], 8, [&](int e) { error = e; });
+        NonBlockingLog log(p[1], 8);
         const std::string line(1000, 'x');
-        // The pipe takes four lines, the queue eight: the rest is dropped,
-        // and none of it may make Post wait (the test's time limit judges).
+        // The pipe and the queue hold a dozen lines at most: the rest is
+        // dropped, and none of it may make Post wait (the time limit judges).
         for (int i = 0; i < 200; ++i) log.Post(line);
         EXPECT_GE(log.Dropped(), 200u - 4u - 8u - 1u);
         std::string text;
@@ -48,18 +46,8 @@ TEST(NonBlockingLog, AFullPipeDropsAndCountsInsteadOfWaiting) {
         EXPECT_NE(text.find(" log lines dropped"), std::string::npos);
         EXPECT_EQ(text.substr(text.size() - 6), "after\n");
     }
-    ::close(p[1]);
-    // A reader that went away is reported once, as EPIPE, not as a signal.
     ::close(p[0]);
-    ASSERT_EQ(::pipe2(p, O_CLOEXEC), 0);
-    ::close(p[0]);
-    {
-        NonBlockingLog log(p[1], 8, [&](int e) { error = e; });
-        log.Post("nobody hears this");
-        for (int i = 0; i < 100 && error == 0; ++i) ::usleep(10000);
-    }
     ::close(p[1]);
-    EXPECT_EQ(error, EPIPE);
 }
 
 }  // namespace
