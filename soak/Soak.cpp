@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <random>
 #include <string>
@@ -91,7 +92,7 @@ private:
     void Reconnect();
     Texts Shown() const;
     void Breach(const std::string& what);
-    void Sample(std::uint64_t atMs);
+    void Sample();  // the heap and resident size now; the first call is the baseline
 
     Options options_;
     std::mt19937 rng_;
@@ -250,8 +251,7 @@ void Soak::Reconnect() {
     }
 }
 
-void Soak::Sample(std::uint64_t atMs) {
-    (void)atMs;
+void Soak::Sample() {
     heapLast_ = soak::LiveHeap();
     rssLast_ = soak::ResidentBytes();
     if (!sampledFirst_) {
@@ -305,12 +305,12 @@ int Soak::Run() {
         else Command();
         if (!line_.GetPortOpen()) Reconnect();
         if (clock_.Now() >= nextSample) {
-            Sample(clock_.Now());
+            Sample();
             nextSample += stretch;
         }
     }
     EndInKnownState();
-    Sample(clock_.Now());
+    Sample();
 
     std::printf("orvane-soak: %.2f virtual hours, seed %u, fault rate %.1f %%\n", clock_.Now() / double(kHourMs),
                 options_.seed, options_.faultRate * 100);
