@@ -46,14 +46,17 @@ void LoadPreset(CMyDlg& dlg, const Preset& preset) {
     if (preset.choice == Choice::InternalCjc) values.cjc = 0;
     // Each text is formatted with the range as it stands when it is set, so
     // the order of these assignments shows in the number of decimals.
-    values.Text(id::RangeZero) = dlg.FormatRangeValue(preset.zero);
-    values.Text(id::RangeFull) = dlg.FormatRangeValue(preset.full);
+    dlg.ShowRangeValue(id::RangeZero, preset.zero);
+    dlg.ShowRangeValue(id::RangeFull, preset.full);
     window.SetCurSel(id::Damping, kDampingLevel1);
     values.breakAlarm = kBreakHighIndex;
     values.outputDirection = kOutput4To20Index;
-    for (const auto& text : preset.texts)
-        values.Text(text.control) = text.rangeFormatted ? dlg.FormatRangeValue(text.value)
-                                                        : config::IntToText(static_cast<long long>(text.value));
+    for (const auto& text : preset.texts) {
+        if (text.rangeFormatted)
+            dlg.ShowRangeValue(text.control, text.value);
+        else
+            values.Text(text.control) = config::IntToText(static_cast<long long>(text.value));
+    }
     if (preset.clearOffset) values.Text(id::Offset) = "0";
     dlg.FillInputTypeList(kCalibrationModel, position);
     dlg.ApplyTypeRules(kCalibrationModel, position);

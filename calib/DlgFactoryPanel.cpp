@@ -15,6 +15,10 @@ constexpr std::array kFactoryControls{
     id::PresetVoltage,  id::PresetCurrent, id::PresetResistance, id::PresetThermocouple,
     id::TrimDefaults,   id::SimulateZero,  id::SimulateFull,     id::UpdateOut1Zero,
     id::UpdateOut1Full, id::ModelList,     id::UpdateModel,      id::UpdateAllSettings,
+    // Otherwise only the end of a poll enables it, and after a simulated
+    // output the operator could hand the outputs back to the measurement
+    // only by stopping a poll first.
+    id::FollowMeasurement,
 };
 
 }  // namespace

@@ -38,7 +38,7 @@ void CMyDlg::ApplyCalibrationView(int step) {
                 window_.MessageBox(calib::StepFaultText(step, result.fault), MessageIcon::Exclamation);
                 return;
             }
-            Values.Text(id::ResistanceCal) = FormatRangeValue(result.value);
+            ShowRangeValue(id::ResistanceCal, result.value);
             break;
         }
         case 2:

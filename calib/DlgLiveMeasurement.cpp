@@ -38,6 +38,17 @@ constexpr std::array kPollLocked{
 };
 constexpr std::size_t kRulesDecide = 2;  // the leading entries the type rules own
 
+// Further buttons that send requests, locked as well: a click shortly before
+// a tick had its request displaced by the poll's, and the device's stored
+// write ended as "Time Out". Each gets back the state it had before the poll
+// (the batch write stays off until the first write, the factory panel's
+// buttons are off outside the factory build). The calibration view and
+// update buttons are kept off by the type rules while the poll runs.
+constexpr std::array kPollLockedBeyond{
+    id::UpdateAll,     id::UpdateAllSettings, id::UpdateModel,    id::SimulateZero,
+    id::SimulateFull,  id::UpdateOut1Zero,    id::UpdateOut1Full,
+};
+
 }  // namespace
 
 void CMyDlg::OnAutoUpload() {
@@ -47,7 +58,9 @@ void CMyDlg::OnAutoUpload() {
     window_.SetTimer(id::TimerPoll, kPollIntervalMs);
 }
 
-void CMyDlg::OnStopUpload() {
+void CMyDlg::OnStopUpload() { EndPoll(); }
+
+void CMyDlg::EndPoll() {
     window_.KillTimer(id::TimerPoll);
     EnableUpdateControls();
 }
@@ -55,8 +68,7 @@ void CMyDlg::OnStopUpload() {
 void CMyDlg::PollTick() {
     if (PollMissed) {
         // Stopped before the box: its nested loop would deliver more ticks.
-        window_.KillTimer(id::TimerPoll);
-        EnableUpdateControls();
+        EndPoll();
         window_.MessageBox("Time Out !", MessageIcon::Exclamation);
         return;
     }
@@ -80,10 +92,23 @@ void CMyDlg::ShowMeasurement() {
 
 void CMyDlg::DisableUpdateControls() {
     for (int control : kPollLocked) window_.EnableControl(control, false);
+    if (!Polling) {
+        pollHeld_.clear();
+        for (int control : kPollLockedBeyond)
+            if (window_.IsControlEnabled(control)) pollHeld_.push_back(control);
+    }
+    Polling = true;
+    for (int control : kPollLockedBeyond) window_.EnableControl(control, false);
+    ApplyTypeRules(window_.GetCurSel(id::ModelList), window_.GetCurSel(id::InputType));
 }
 
 void CMyDlg::EnableUpdateControls() {
     for (std::size_t i = kRulesDecide; i < kPollLocked.size(); ++i) window_.EnableControl(kPollLocked[i], true);
+    if (Polling) {
+        for (int control : pollHeld_) window_.EnableControl(control, true);
+        pollHeld_.clear();
+        Polling = false;
+    }
     ApplyTypeRules(window_.GetCurSel(id::ModelList), window_.GetCurSel(id::InputType));
 }
 

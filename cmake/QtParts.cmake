@@ -2,8 +2,9 @@
 find_package(Qt6 REQUIRED COMPONENTS Core Widgets SerialPort)
 
 file(GLOB ORV_LINK_SRC CONFIGURE_DEPENDS link/serial/*.cpp link/serial/*.h)
+list(FILTER ORV_LINK_SRC EXCLUDE REGEX "link/serial/PortNaming\\.(cpp|h)$")
 add_library(orvane_link STATIC ${ORV_LINK_SRC})
-target_link_libraries(orvane_link PUBLIC orvane_protocol Qt6::Core Qt6::SerialPort)
+target_link_libraries(orvane_link PUBLIC orvane_protocol orvane_portnames Qt6::Core Qt6::SerialPort)
 
 file(GLOB ORV_APP_SRC CONFIGURE_DEPENDS app/qt/*.cpp app/qt/*.h)
 list(FILTER ORV_APP_SRC EXCLUDE REGEX "app/qt/main\\.cpp$")
@@ -24,26 +25,4 @@ target_link_libraries(orvane PRIVATE orvane_front)
 set_target_properties(orvane_link orvane_front orvane PROPERTIES AUTOMOC ON)
 
 # --- installation and the Debian package ------------------------------------
-install(TARGETS orvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES packaging/orvane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-foreach(size IN LISTS ORV_ICON_SIZES)
-  install(FILES res/icons/orvane-${size}.png
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME orvane.png)
-endforeach()
-install(FILES res/icons/orvane.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-# An example only: granting access to a USB serial device is the site's call.
-install(FILES packaging/60-orvane-cp210x.rules DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
-
-set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME orvane)
-set(CPACK_PACKAGE_VENDOR "Orvane")
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Configuration and calibration tool for 4-20 mA field transmitters")
-set(CPACK_PACKAGE_CONTACT "Orvane tools team <tools@orvane.invalid>")
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Orvane tools team <tools@orvane.invalid>")
-set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6serialport6 (>= 6.4), qt6-qpa-plugins, fonts-arphic-uming | fonts-noto-cjk")
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-include(CPack)
+include(cmake/Packaging.cmake)

@@ -80,6 +80,10 @@ void CMyDlg::ApplyTypeRules(int model, int position) {
             enabled |= InputTypes()[static_cast<std::size_t>(row)].buttons;
         if (m->outputs == 2) enabled |= kOutput2Trim;
     }
+    // Every button here sends a request that would displace a running poll's
+    // (a false "Time Out" for a write the device stored); the poll's end
+    // applies the rules again.
+    if (Polling) enabled = 0;
     for (const auto& g : kGroupControls)
         for (int control : g.controls)
             if (control != 0) window_.EnableControl(control, (enabled & g.group) != 0);

@@ -16,11 +16,46 @@ using config::TextToLow16;
 
 constexpr int kDampingMax = 15;
 constexpr std::uint8_t kNoModel = 255;
+// The block holds the resistance calibration value times this.
+constexpr double kResistanceScale = 50.0;
+
+// Every field the window shows as a text, with the edit that shows it. The
+// second edits of the trims are left out: the encode never reads them.
+struct TextField {
+    int control;
+    std::size_t offset;
+    std::size_t width;
+};
+constexpr TextField kTextFields[] = {
+    {id::RangeZero, config::offset::rangeZero, 4},
+    {id::RangeFull, config::offset::rangeFull, 4},
+    {id::ResistanceCal, config::offset::resistanceCal, 4},
+    {id::MillivoltCal, config::offset::millivoltCal, 2},
+    {id::AmbientCal, config::offset::ambientCal, 2},
+    {id::Out1ZeroTrim, config::offset::out1ZeroTrim, 2},
+    {id::Out1FullTrim, config::offset::out1FullTrim, 2},
+    {id::Offset, config::offset::offsetCorrection, 1},
+    {id::VoltageCal, config::offset::voltageCal, 2},
+    {id::CurrentCal, config::offset::currentCal, 2},
+    {id::Out2ZeroTrim, config::offset::out2ZeroTrim, 2},
+    {id::Out2FullTrim, config::offset::out2FullTrim, 2},
+};
 
 }  // namespace
 
 std::string CMyDlg::FormatRangeValue(double x) const {
     return config::FormatRangeValue(x, Values.Text(id::RangeZero), Values.Text(id::RangeFull));
+}
+
+void CMyDlg::ShowRangeValue(int control, double value) {
+    std::string& text = Values.Text(control);
+    text = FormatRangeValue(value);
+    using config::RoundToFloat;
+    namespace at = config::offset;
+    if (control == id::RangeZero) ShownValues.RememberFloat(at::rangeZero, text, RoundToFloat(value));
+    if (control == id::RangeFull) ShownValues.RememberFloat(at::rangeFull, text, RoundToFloat(value));
+    if (control == id::ResistanceCal)
+        ShownValues.RememberFloat(at::resistanceCal, text, RoundToFloat(value * kResistanceScale));
 }
 
 void CMyDlg::DecodeParams(std::span<const std::uint8_t, config::kParamBlockSize> payload) {
@@ -37,7 +72,7 @@ void CMyDlg::DecodeParams(std::span<const std::uint8_t, config::kParamBlockSize>
     window_.SetCurSel(id::Damping, std::min<int>(f.dampingLevel, kDampingMax));
     Values.breakAlarm = f.breakAlarm == 0 ? 0 : 1;
     Values.outputDirection = f.outputDirection != 0 ? 0 : 1;
-    Values.Text(id::ResistanceCal) = FormatRangeValue(static_cast<double>(f.resistanceCal) / 50.0);
+    Values.Text(id::ResistanceCal) = FormatRangeValue(static_cast<double>(f.resistanceCal) / kResistanceScale);
     Values.Text(id::MillivoltCal) = IntToText(f.millivoltCal);
     Values.Text(id::AmbientCal) = IntToText(f.ambientCal);
     Values.Text(id::Out1ZeroTrim) = Values.Text(id::Out1ZeroSim) = IntToText(f.out1ZeroTrim);
@@ -47,6 +82,9 @@ void CMyDlg::DecodeParams(std::span<const std::uint8_t, config::kParamBlockSize>
     Values.Text(id::CurrentCal) = IntToText(f.currentCal);
     Values.Text(id::Out2ZeroTrim) = Values.Text(id::Out2ZeroSim) = IntToText(f.out2ZeroTrim);
     Values.Text(id::Out2FullTrim) = Values.Text(id::Out2FullSim) = IntToText(f.out2FullTrim);
+
+    for (const auto& field : kTextFields)
+        ShownValues.Remember(field.offset, field.width, Values.Text(field.control), payload);
 
     FillInputTypeList(f.model, position);
     ApplyTypeRules(f.model, position);
@@ -70,7 +108,7 @@ void CMyDlg::EncodeParams() {
     f.dampingLevel = static_cast<std::uint8_t>(damping);
     f.breakAlarm = static_cast<std::uint8_t>(Values.breakAlarm & 0xFF);
     f.outputDirection = (Values.outputDirection == 0 || Values.outputDirection == -1) ? 1 : 0;
-    f.resistanceCal = config::TextToFloat(Values.Text(id::ResistanceCal)) * 50.0f;
+    f.resistanceCal = config::TextToFloat(Values.Text(id::ResistanceCal)) * static_cast<float>(kResistanceScale);
     f.millivoltCal = static_cast<std::int16_t>(TextToLow16(Values.Text(id::MillivoltCal)));
     f.ambientCal = TextToLow16(Values.Text(id::AmbientCal));
     f.out1ZeroTrim = TextToLow16(Values.Text(id::Out1ZeroTrim));
@@ -81,6 +119,10 @@ void CMyDlg::EncodeParams() {
     f.out2ZeroTrim = TextToLow16(Values.Text(id::Out2ZeroTrim));
     f.out2FullTrim = TextToLow16(Values.Text(id::Out2FullTrim));
     f.Write(ParamImage.bytes);
+    // The texts are rounded for display, so a value nobody edited goes back as
+    // it was read, not as its text converts.
+    for (const auto& field : kTextFields)
+        ShownValues.Restore(field.offset, Values.Text(field.control), ParamImage.bytes);
 
     SettingsBuffer.inputType = typeSel;
     SettingsBuffer.cjc = Values.cjc;

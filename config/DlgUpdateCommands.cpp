@@ -1,6 +1,7 @@
 // The buttons that write slices of the block, and "Load Buffer".
 #include "app/core/CMyDlg.h"
 #include "app/core/ControlIds.h"
+#include "config/ParamFields.h"
 
 namespace orv::app {
 
@@ -22,6 +23,11 @@ void CMyDlg::OnLoadBuffer() {
     Values.wiring = SettingsBuffer.wiring;
     Values.Text(id::RangeZero) = SettingsBuffer.zeroText;
     Values.Text(id::RangeFull) = SettingsBuffer.fullText;
+    // The buffer was taken by the same encode that last filled the image, so
+    // the image holds exactly what these texts were written as. The restored
+    // texts stand for those values again, not for a value read since.
+    ShownValues.Remember(config::offset::rangeZero, 4, SettingsBuffer.zeroText, ParamImage.bytes);
+    ShownValues.Remember(config::offset::rangeFull, 4, SettingsBuffer.fullText, ParamImage.bytes);
     window_.SetCurSel(id::Damping, SettingsBuffer.damping);
     Values.breakAlarm = SettingsBuffer.breakAlarm;
     Values.outputDirection = SettingsBuffer.outputDirection;

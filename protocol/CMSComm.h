@@ -14,6 +14,10 @@ public:
     virtual ~CMSComm() = default;
 
     static constexpr short kEvReceive = 2;  // CommEvent value of a receive event
+    // CommEvent value of the event raised once after the component closed the
+    // port itself because the line failed (the device vanished). A number of
+    // this component's own, past the control's error events.
+    static constexpr short kEvPortClosed = 1012;
 
     virtual void SetCommPort(short port) = 0;
     virtual void SetInBufferSize(short size) = 0;

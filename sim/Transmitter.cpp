@@ -13,20 +13,6 @@ namespace {
 
 constexpr std::uint8_t kReadParams = 3, kReadMeasure = 4, kWriteParams = 16, kCommand = 17;
 
-// The length byte each function may carry. Anything else cannot be a request
-// of this device, so the byte at the frame start is taken for line noise; that
-// also keeps a corrupted length byte from making the device wait for up to
-// 259 bytes and swallow the good requests behind it.
-bool PlausibleLength(std::uint8_t function, std::uint8_t length) {
-    switch (function) {
-        case kReadParams: return length == 2;
-        case kReadMeasure: return length == 0;
-        case kWriteParams: return length >= 1 && length <= 37;  // start byte + up to 36 data bytes
-        case kCommand: return length == 5;
-        default: return false;
-    }
-}
-
 void PutFloatLE(std::vector<std::uint8_t>& out, float v) {
     const auto bits = std::bit_cast<std::uint32_t>(v);
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(bits >> (8 * i)));
@@ -88,62 +74,38 @@ void Transmitter::Log(const std::string& line) const {
     if (log_) log_(line);
 }
 
-void Transmitter::FlushSkipped() {
-    if (skipped_.empty()) return;
-    Log("!! ignored " + HexBytes(skipped_));
-    skipped_.clear();
+void Transmitter::Take(const std::vector<FramerEvent>& events, std::vector<std::uint8_t>& out) {
+    for (const FramerEvent& e : events) {
+        switch (e.kind) {
+            case FramerEvent::Kind::Request:
+                Log("-> " + HexBytes(e.bytes));
+                Handle(e.bytes, out);
+                break;
+            case FramerEvent::Kind::Skipped:
+                Log("!! ignored " + HexBytes(e.bytes));
+                stats_.skippedBytes += static_cast<unsigned>(e.bytes.size());
+                break;
+            case FramerEvent::Kind::BadChecksum:
+                Log("!! bad checksum " + HexBytes(e.bytes));
+                ++stats_.badChecksum;
+                break;
+            case FramerEvent::Kind::Incomplete:
+                Log("!! incomplete " + HexBytes(e.bytes));
+                stats_.skippedBytes += static_cast<unsigned>(e.bytes.size());
+                break;
+        }
+    }
 }
 
 std::vector<std::uint8_t> Transmitter::Receive(std::span<const std::uint8_t> bytes) {
     std::vector<std::uint8_t> out;
-    pending_.insert(pending_.end(), bytes.begin(), bytes.end());
-    std::size_t start = 0;
-    while (start < pending_.size()) {
-        // TryFrame looks at pending_ from `start` on through a view, so erase
-        // once at the end instead of shifting the buffer for every frame.
-        const std::span<const std::uint8_t> rest(pending_.data() + start, pending_.size() - start);
-        if (rest[0] != 0) {  // every request is addressed to device 0
-            skipped_.push_back(rest[0]);
-            ++stats_.skippedBytes;
-            ++start;
-            continue;
-        }
-        if (rest.size() < 3) break;
-        if (!PlausibleLength(rest[1], rest[2])) {
-            skipped_.push_back(rest[0]);
-            ++stats_.skippedBytes;
-            ++start;
-            continue;
-        }
-        const std::size_t n = static_cast<std::size_t>(rest[2]) + 4;
-        if (rest.size() < n) break;
-        const auto frame = rest.first(n);
-        if (protocol::Crc8(frame) != 0) {
-            // Slide by one byte only: a good request may start inside what
-            // looked like a frame.
-            FlushSkipped();
-            Log("!! bad checksum " + HexBytes(frame));
-            ++stats_.badChecksum;
-            skipped_.push_back(rest[0]);
-            ++stats_.skippedBytes;
-            ++start;
-            continue;
-        }
-        FlushSkipped();
-        Log("-> " + HexBytes(frame));
-        Handle(frame, out);
-        start += n;
-    }
-    FlushSkipped();
-    pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(start));
+    Take(framer_.Feed(bytes), out);
     return out;
 }
 
 void Transmitter::LineIdle() {
-    if (pending_.empty()) return;
-    Log("!! incomplete " + HexBytes(pending_));
-    stats_.skippedBytes += static_cast<unsigned>(pending_.size());
-    pending_.clear();
+    std::vector<std::uint8_t> none;
+    Take(framer_.LineIdle(), none);
 }
 
 void Transmitter::Answer(std::vector<std::uint8_t> answer, std::vector<std::uint8_t>& out) {
@@ -223,7 +185,7 @@ void Transmitter::Handle(std::span<const std::uint8_t> frame, std::vector<std::u
             if (code <= 3) Log("   " + FormatCurrents(Outputs()));
             return;
         }
-        default: return;  // unreachable: PlausibleLength admits only the four functions
+        default: return;  // unreachable: the framer admits only the four functions
     }
 }
 

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "protocol/MeasureBlock.h"
+#include "sim/RequestFramer.h"
 
 namespace orv::sim {
 
@@ -115,17 +116,15 @@ public:
     unsigned answerDelayMs = 20;
 
 private:
-    std::size_t TryFrame();  // bytes consumed from pending_, 0 when more are needed
+    void Take(const std::vector<FramerEvent>& events, std::vector<std::uint8_t>& out);
     void Handle(std::span<const std::uint8_t> frame, std::vector<std::uint8_t>& out);
     void Answer(std::vector<std::uint8_t> answer, std::vector<std::uint8_t>& out);
     void Command(std::uint8_t code, std::uint16_t first, std::uint16_t second);
     protocol::MeasureBlock Evaluate(unsigned tick) const;
     void Log(const std::string& line) const;
-    void FlushSkipped();
 
     std::array<std::uint8_t, 36> block_{};
-    std::vector<std::uint8_t> pending_;  // bytes of an incomplete request
-    std::vector<std::uint8_t> skipped_;  // garbage not yet reported
+    RequestFramer framer_;
     std::function<void(const std::string&)> log_;
     OutputMode mode_ = OutputMode::FollowMeasurement;
     std::uint16_t simulated1_ = 0, simulated2_ = 0;  // trim codes of a simulated output

@@ -8,10 +8,12 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-serialport-dev qt6-qpa-plugins libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth fonts-arphic-uming fonts-dejavu-core
+  xvfb xauth fonts-arphic-uming fonts-dejavu-core imagemagick
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
   googletest wine fonts-wqy-microhei
-  nsis xdotool imagemagick unzip
+  nsis xdotool unzip
+  clang libclang-rt-14-dev
+  dpkg-dev file lintian appstream desktop-file-utils
 )
 missing=()
 for p in "${packages[@]}"; do

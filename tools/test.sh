@@ -19,3 +19,15 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset sani
 
 echo "== Whole suite"
 ctest --preset default -j"$(nproc)"
+
+echo "== The tool reads a device with 1 GB of address space"
+tools/check-low-memory.sh build/orvane
+
+echo "== Soak: a virtual day of polling, writes and views with line faults"
+timeout --kill-after=10 300 build/soak/orvane-soak --hours 24
+
+echo "== Fuzz targets, 20 s each (clang, ASan, UBSan)"
+tools/fuzz.sh 20
+
+echo "== Release checks: the Debian package (lintian), AppStream metadata, desktop entry"
+tools/package-check.sh build

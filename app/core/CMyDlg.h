@@ -8,11 +8,13 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "app/core/WindowServices.h"
 #include "app/core/WindowSettings.h"
 #include "config/ParamImage.h"
 #include "config/SettingsBuffer.h"
+#include "config/ShownValues.h"
 #include "protocol/CMSComm.h"
 #include "protocol/MeasureBlock.h"
 
@@ -55,6 +57,9 @@ public:
     void OnCommEvent();
     void OnTimer(int timerId);
     void OpenSelectedPort();
+    // The component closed the port because the line failed: the port may be
+    // chosen and opened again once the device is back.
+    void OnLineLost();
     // Result of the acceptance test on ReceiveBuffer: PendingFunction or 0.
     std::uint8_t CheckResponse() const;
 
@@ -75,9 +80,16 @@ public:
     // ---- Parameter image -------------------------------------------------------
     config::ParamImage ParamImage;
     config::SettingsBuffer SettingsBuffer;
+    // The bytes behind the value texts last shown from the block, so that an
+    // untouched text writes its value exactly rather than as rounded.
+    config::ShownValues ShownValues;
     void DecodeParams(std::span<const std::uint8_t, config::kParamBlockSize> payload);
     void EncodeParams();
     std::string FormatRangeValue(double x) const;
+    // Shows a value the tool worked out itself (a preset, a calibration
+    // result) as FormatRangeValue does. While that text stays untouched, a
+    // write sends the value itself, not the text's rounding.
+    void ShowRangeValue(int control, double value);
 
     // ---- Update commands --------------------------------------------------------
     // EncodeParams, SendWriteParams(start, count), timer 16 at 5000 ms.
@@ -94,6 +106,10 @@ public:
     void ShowMeasurement();  // reads the MeasureBlock from ReceiveBuffer
     void DisableUpdateControls();
     void EnableUpdateControls();
+    // Stops the poll timer and gives back the buttons the poll locked.
+    void EndPoll();
+    // From "Auto Upload" until the poll ends by any way.
+    bool Polling = false;
 
     // ---- Input calibration -----------------------------------------------------
     void StartCalibrationView(int step);
@@ -118,6 +134,8 @@ private:
     WindowServices& window_;
     protocol::CMSComm& comm_;
     std::function<int()> findBridgePort_;
+    // Buttons beyond the poll's own list that were enabled when it started.
+    std::vector<int> pollHeld_;
 };
 
 }  // namespace orv::app

@@ -66,6 +66,7 @@ void ApplyFlags(ControlTemplate& c, std::string_view field, int line) {
         else if (flag == "frameless") c.frameless = true;
         else if (flag == "default") c.defaultButton = true;
         else if (flag == "factory") c.factory = true;
+        else if (flag == "nevershown") c.hidden = c.neverShown = true;
         else Fail(line, "unknown flag '" + std::string(flag) + "'");
     }
 }

@@ -36,6 +36,9 @@ struct ControlTemplate {
     bool frameless = false;
     bool defaultButton = false;
     bool factory = false;
+    // Holds a bound text and nothing else: hidden in every build, also when
+    // the factory panel around it is shown.
+    bool neverShown = false;
 };
 
 struct DialogTemplate {

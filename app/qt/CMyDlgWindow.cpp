@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
 
@@ -15,9 +17,12 @@ namespace orv::app::qt {
 
 CMyDlgWindow::CMyDlgWindow(std::unique_ptr<protocol::CMSComm> comm, std::function<int()> findBridgePort,
                            bool factory, QWidget* parent)
-    // A fixed-size dialog: title, window menu and close box, no minimise or
-    // maximise box.
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    // A fixed-size window with title, window menu and close box, no minimise
+    // or maximise box. It is the program's main window, so it is a window and
+    // not a dialog: X11 makes a parentless dialog transient for the whole
+    // program, and task bars and window switchers then leave it out.
+    : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint),
       factory_(factory),
       comm_(std::move(comm)) {
     const DialogTemplate& tpl = ResourceTable::Builtin().Dialog(id::MainDialog);
@@ -82,9 +87,32 @@ void CMyDlgWindow::ShowAbout() {
 
 void CMyDlgWindow::contextMenuEvent(QContextMenuEvent* event) {
     // Window managers here share no system menu a program can add to, so the
-    // window's own menu appears where the user right-clicks the dialog.
+    // window's own menu appears where the user right-clicks the dialog, or,
+    // asked for from the keyboard, at the control that has the focus.
+    QPoint at = event->globalPos();
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        const QWidget* focus = focusWidget();
+        at = focus && isAncestorOf(focus) ? focus->mapToGlobal(focus->rect().center()) : mapToGlobal(rect().center());
+    }
     const std::unique_ptr<QMenu> menu = CreateWindowMenu();
-    menu->exec(event->globalPos());
+    menu->exec(at);
+}
+
+void CMyDlgWindow::keyPressEvent(QKeyEvent* event) {
+    // The Menu key and Shift+F10 reach X11 programs as plain keys. They ask
+    // for the focused control's menu first, as on the platform the window
+    // comes from: an edit field shows its own, the others pass the request
+    // on to the window.
+    const bool menuKey = event->key() == Qt::Key_Menu && event->modifiers() == Qt::NoModifier;
+    if (menuKey || (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)) {
+        QWidget* target = focusWidget() && isAncestorOf(focusWidget()) ? focusWidget() : this;
+        const QPoint pos = target->rect().center();
+        QContextMenuEvent request(QContextMenuEvent::Keyboard, pos, target->mapToGlobal(pos), event->modifiers());
+        QCoreApplication::sendEvent(target, &request);
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 }  // namespace orv::app::qt

@@ -21,6 +21,7 @@ ControlTemplate Convert(const app::ControlTemplate& c) {
     out.frameless = c.frameless;
     out.defaultButton = c.defaultButton;
     out.factory = c.factory;
+    out.neverShown = c.neverShown;
     return out;
 }
 

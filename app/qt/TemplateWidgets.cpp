@@ -107,9 +107,10 @@ TemplateWidgets BuildTemplateWidgets(QWidget& dialog, const DialogTemplate& tpl,
         // The core enables the panel's buttons and lists as the device model
         // allows; its edit fields are the operator's to type in whenever the
         // panel is shown.
-        const bool factoryEdit = c.factory && factoryShown && c.kind == ControlKind::Edit;
+        const bool factoryShownHere = c.factory && factoryShown && !c.neverShown;
+        const bool factoryEdit = factoryShownHere && c.kind == ControlKind::Edit;
         if (c.disabled && !factoryEdit) w->setEnabled(false);
-        w->setVisible(!c.hidden || (c.factory && factoryShown));
+        w->setVisible(!c.hidden || factoryShownHere);
         if (c.id > 0) {
             w->setProperty("controlId", c.id);
             out.byId.insert(c.id, w);
@@ -124,8 +125,10 @@ TemplateWidgets BuildTemplateWidgets(QWidget& dialog, const DialogTemplate& tpl,
                 radios = new QButtonGroup(&dialog);
                 radios->setExclusive(true);
             }
+            // The group does the excluding; the button stays auto-exclusive
+            // all the same, since that is what tells a screen reader it is
+            // a radio button and not a check box.
             auto* button = static_cast<QRadioButton*>(w);
-            button->setAutoExclusive(false);
             radios->addButton(button);
             if (c.id > 0) out.radioGroupOf.insert(c.id, radios);
         } else {

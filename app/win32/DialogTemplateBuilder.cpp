@@ -129,10 +129,10 @@ BuiltTemplate BuildDialogTemplate(const DialogTemplate& tpl, bool factoryShown, 
             style |= WS_GROUP;
             inRadioGroup = false;
         }
-        if (!c.hidden || (c.factory && factoryShown)) style |= WS_VISIBLE;
+        if (!c.hidden || (c.factory && factoryShown && !c.neverShown)) style |= WS_VISIBLE;
         // The panel's edit fields are the operator's to type in whenever the
         // panel is shown; its buttons and lists wait for the core.
-        const bool factoryEdit = c.factory && factoryShown && c.kind == ControlKind::Edit;
+        const bool factoryEdit = c.factory && factoryShown && !c.neverShown && c.kind == ControlKind::Edit;
         if (c.disabled && !factoryEdit) style |= WS_DISABLED;
 
         w.AlignDword();

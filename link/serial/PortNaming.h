@@ -1,5 +1,7 @@
 #pragma once
 // How a port number of the port list ("COMk") names a device on this system.
+// No Qt: discovery answers in the same names.
+#include <filesystem>
 #include <string>
 
 namespace orv::link {
@@ -11,5 +13,14 @@ namespace orv::link {
 // of 1 or more, and COM0 or a negative number names nothing (""). The folder
 // is only read, never created.
 std::string DefaultPortPath(int port);
+
+// The user's port folder; empty when neither XDG_CONFIG_HOME nor HOME tells.
+std::filesystem::path PortFolder();
+
+// The port number whose name leads to `device`, with the links in `folder`:
+// the lowest k of 1 or more whose link COMk resolves to the device, else
+// `unlinkedPort` (the number that names the device without links) when no
+// link COM<unlinkedPort> sends that name elsewhere, else -1.
+int PortNumberOf(const std::filesystem::path& folder, const std::filesystem::path& device, int unlinkedPort);
 
 }  // namespace orv::link

@@ -95,6 +95,7 @@ void QtSerialComm::SetPortOpen(bool open) {
     // Opening or closing on purpose supersedes a failure not yet reported:
     // the user is already acting on it.
     lineFailure_.reset();
+    closedEventDue_ = false;
     raised_ = false;
     commEvent_ = 0;
     if (!open) {
@@ -181,8 +182,14 @@ std::vector<std::uint8_t> QtSerialComm::GetInput() {
     const std::size_t limit = inputLen_ > 0 ? static_cast<std::size_t>(inputLen_) : SIZE_MAX;
     std::vector<std::uint8_t> out;
     auto take = [&] {
-        const qint64 room = static_cast<qint64>(std::min<std::size_t>(limit - out.size(), INT32_MAX));
-        const QByteArray chunk = port_.read(room);
+        // Ask Qt for no more than it holds: read() reserves its whole maximum
+        // up front, which for "everything" is gigabytes on every call.
+        const auto waiting = static_cast<std::size_t>(std::max<qint64>(port_.bytesAvailable(), 0));
+        const std::size_t room = std::min(limit - out.size(), waiting);
+        if (room == 0) {
+            return;
+        }
+        const QByteArray chunk = port_.read(static_cast<qint64>(room));
         out.insert(out.end(), chunk.begin(), chunk.end());
     };
     // Qt's buffer holds the older bytes, the system's the newer ones.
@@ -271,6 +278,26 @@ void QtSerialComm::OnErrorOccurred(QSerialPort::SerialPortError error) {
     closingOnFailure_ = true;
     port_.close();
     closingOnFailure_ = false;
+    // The dialog hears of it from the event loop, not from inside whatever
+    // call of its own met the failure.
+    closedEventDue_ = true;
+    QMetaObject::invokeMethod(this, [this] { DeliverPortClosed(); }, Qt::QueuedConnection);
+}
+
+void QtSerialComm::DeliverPortClosed() {
+    // Opened again meanwhile: the news is out of date.
+    if (!closedEventDue_ || port_.isOpen()) {
+        return;
+    }
+    closedEventDue_ = false;
+    commEvent_ = kEvPortClosed;
+    if (!onComm_) {
+        return;
+    }
+    try {
+        onComm_();
+    } catch (...) {
+    }
 }
 
 void QtSerialComm::PullFromSystem() {

@@ -44,6 +44,7 @@ private:
     void OnReadyRead();
     void OnErrorOccurred(QSerialPort::SerialPortError error);
     void DeliverReceive();
+    void DeliverPortClosed();
     void PullFromSystem();
     void ApplyLineSettings();
     void RequireOpen();
@@ -70,6 +71,8 @@ private:
     bool closingOnFailure_ = false;
     // The text of a line failure that closed the port, told by the next call.
     std::optional<std::string> lineFailure_;
+    // The dialog is still to hear that the port closed after a line failure.
+    bool closedEventDue_ = false;
 };
 
 }  // namespace orv::link

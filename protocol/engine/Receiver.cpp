@@ -25,7 +25,12 @@ std::uint8_t CMyDlg::CheckResponse() const {
 }
 
 void CMyDlg::OnCommEvent() {
-    if (comm_.GetCommEvent() != protocol::CMSComm::kEvReceive) return;
+    const short event = comm_.GetCommEvent();
+    if (event == protocol::CMSComm::kEvPortClosed) {
+        OnLineLost();
+        return;
+    }
+    if (event != protocol::CMSComm::kEvReceive) return;
 
     const std::vector<std::uint8_t> input = comm_.GetInput();
     // Anything past the buffer is dropped: no answer is longer than 40 bytes,

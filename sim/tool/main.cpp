@@ -2,7 +2,9 @@
 // tool without hardware. Prints the port path and the frame log until
 // interrupted.
 #include <pthread.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -12,6 +14,7 @@
 #include <string>
 #include <system_error>
 
+#include "sim/NonBlockingLog.h"
 #include "sim/PtyDevice.h"
 
 namespace {
@@ -19,6 +22,10 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kExitOk = 0, kExitFailure = 1, kExitUsage = 2;
+// Lines the log holds for a slow reader before it starts dropping them.
+constexpr std::size_t kLogQueueLines = 4096;
+// Raised by the log's writer when its output has gone away.
+constexpr int kLogFailedSignal = SIGUSR1;
 
 const char* const kUsage =
     "Usage: orvane-sim [options]\n"
@@ -118,41 +125,49 @@ int main(int argc, char** argv) {
     Options options;
     if (const int code = Parse(argc, argv, options); code >= 0) return code;
 
-    // Block the stop signals before the reader thread starts, so it inherits
-    // the mask and only sigwait below ever sees them.
+    // Block the stop signals before any thread starts, so every thread
+    // inherits the mask and only sigwait below ever sees them. SIGPIPE is
+    // among them: a log reader that goes away is a way out like any other,
+    // and the link must go with it.
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    sigaddset(&stopSignals, SIGHUP);
+    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, kLogFailedSignal}) sigaddset(&stopSignals, s);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     orv::sim::Transmitter device;
     device.faults = options.faults;
     device.answerDelayMs = options.delayMs;
 
+    static std::atomic<int> logError{0};
+    orv::sim::NonBlockingLog log(STDOUT_FILENO, kLogQueueLines, [](int error) {
+        logError = error;
+        ::kill(::getpid(), kLogFailedSignal);
+    });
+
+    int signal = 0;
     try {
         orv::sim::PtyDevice pty(device);
-        if (!options.quiet)
-            pty.SetLog([](const std::string& line) {
-                std::fputs(line.c_str(), stdout);
-                std::fputc('\n', stdout);
-                std::fflush(stdout);
-            });
-        std::printf("port %s\n", pty.SlavePath().c_str());
+        if (!options.quiet) pty.SetLog([&log](const std::string& line) { log.Post(line); });
+        log.Post("port " + pty.SlavePath());
         if (!options.link.empty()) {
             if (!MakeLink(options.link, pty.SlavePath())) return kExitFailure;
-            std::printf("link %s -> %s\n", options.link.c_str(), pty.SlavePath().c_str());
+            log.Post("link " + options.link + " -> " + pty.SlavePath());
         }
-        std::fflush(stdout);
 
-        int signal = 0;
         sigwait(&stopSignals, &signal);
+        // First of all, before anything that could wait: the link must not
+        // outlive us, or it names a pseudo-terminal another program gets next.
         if (!options.link.empty()) RemoveLink(options.link, pty.SlavePath());
-        std::printf("stopped (%s)\n", strsignal(signal));
     } catch (const std::system_error& e) {
         std::fprintf(stderr, "orvane-sim: cannot open a pseudo-terminal: %s\n", e.what());
         return kExitFailure;
     }
+    if (signal == kLogFailedSignal) {
+        std::fprintf(stderr, "orvane-sim: stopped, cannot write the log: %s\n", std::strerror(logError));
+        return kExitFailure;
+    }
+    log.Post(std::string("stopped (") + strsignal(signal) + ")");
+    if (const auto dropped = log.Dropped(); dropped > 0)
+        std::fprintf(stderr, "orvane-sim: %llu log lines dropped\n", static_cast<unsigned long long>(dropped));
     return kExitOk;
 }

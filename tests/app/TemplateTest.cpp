@@ -1,6 +1,12 @@
 // The resource table, the dialog-unit conversion and the widgets built from
 // the table.
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QTimer>
 #include <QComboBox>
 #include <QFontInfo>
 #include <QGroupBox>
@@ -170,10 +176,10 @@ TEST(MainWindowTemplate, EveryControlSitsWhereTheTableSaysInBothBuilds) {
                 EXPECT_EQ(e->isReadOnly(), c.readOnly);
                 EXPECT_EQ(e->hasFrame(), !c.frameless);
             }
-            const bool shown = !c.hidden || (factory && c.factory);
+            const bool shown = !c.hidden || (factory && c.factory && !c.neverShown);
             EXPECT_EQ(w->isHidden(), !shown);
             // Before start-up only the factory build's edits differ from the table.
-            const bool enabled = !c.disabled || (factory && c.factory && c.kind == ControlKind::Edit);
+            const bool enabled = !c.disabled || (factory && c.factory && !c.neverShown && c.kind == ControlKind::Edit);
             EXPECT_EQ(w->isEnabled(), enabled);
         }
     }
@@ -226,6 +232,55 @@ TEST(MainWindowTemplate, ExitIsTheDefaultButtonAndRadiosFormTheirGroups) {
                     << pick << " clicked, " << member;
             EXPECT_TRUE(qobject_cast<QAbstractButton*>(window->Control(other))->isChecked()) << other;
         }
+    }
+}
+
+// What a screen reader, a task bar and a keyboard user get from the window.
+TEST(MainWindowTemplate, RadiosAnnouncedAsRadiosWindowInTheTaskBarMenuFromTheKeyboard) {
+    auto window = MakeWindow(true);
+    for (int radio : {id::CjcInternal, id::CjcExternal, id::Wire2, id::Wire3, id::Wire4, id::BreakLow, id::BreakHigh,
+                      id::OutputNormal, id::OutputReverse}) {
+        QAccessibleInterface* a11y = QAccessible::queryAccessibleInterface(window->Control(radio));
+        ASSERT_NE(a11y, nullptr) << radio;
+        EXPECT_EQ(a11y->role(), QAccessible::RadioButton) << radio;
+    }
+    // A dialog type is made transient on X11, which keeps it out of task bars.
+    EXPECT_EQ(window->windowType(), Qt::Window);
+    EXPECT_FALSE(window->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    // A holder of a bound text is no box for the operator to type in.
+    EXPECT_TRUE(window->Control(id::HiddenEdit)->isHidden());
+
+    window->show();
+    QWidget* exit = window->Control(id::Exit);
+    exit->setFocus();
+    const std::function<void()> requests[] = {
+        [&] {
+            QKeyEvent e(QEvent::KeyPress, Qt::Key_Menu, Qt::NoModifier);
+            QApplication::sendEvent(exit, &e);
+        },
+        [&] {
+            QKeyEvent e(QEvent::KeyPress, Qt::Key_F10, Qt::ShiftModifier);
+            QApplication::sendEvent(exit, &e);
+        },
+        [&] {  // a platform that makes the request itself
+            QContextMenuEvent e(QContextMenuEvent::Keyboard, QPoint(1, 1), exit->mapToGlobal(QPoint(1, 1)));
+            QApplication::sendEvent(exit, &e);
+        },
+    };
+    for (const auto& request : requests) {
+        QString lastItem;
+        QTimer::singleShot(200, [&] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                lastItem = menu->actions().back()->text();
+                menu->close();
+            }
+        });
+        QTimer::singleShot(2000, [] {  // a watchdog: no menu may stay open
+            if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+        });
+        request();
+        apptest::Pump(300);
+        EXPECT_EQ(lastItem, QStringLiteral("about Orvane Revuvuvi(&A)..."));
     }
 }
 

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <bit>
 #include <map>
 #include <set>
 #include <string>
 
+#include "config/ParamFields.h"
 #include "support/DialogHarness.h"
+#include "support/SampleBlock.h"
 
 namespace orv::test {
 namespace {
@@ -73,6 +76,29 @@ TEST(CalibrationPreset, LoadsTheFactoryConfigurationWithoutSendingAnything) {
         EXPECT_EQ(h.comm.sent.size(), sent);
         EXPECT_TRUE(h.window.messages.empty());
     }
+}
+
+// A preset's values go to the device as the preset names them: not as their
+// rounded texts, and not as the device's values that showed the same texts.
+TEST(CalibrationPreset, WritesItsValuesExactly) {
+    DialogHarness h;
+    auto f = SampleFields();
+    f.rangeZero = 0.02f;
+    f.rangeFull = 400.0f;
+    f.resistanceCal = 20101.0f;
+    h.device.Block() = ToBlock(f);
+    h.Start();
+    h.Click(id::UploadParams);
+    h.Advance(1000);
+    ASSERT_EQ(h.window.GetControlText(id::RangeZero), "0.0");
+    ASSERT_EQ(h.window.GetControlText(id::ResistanceCal), "402.0");
+
+    h.Click(id::PresetResistance);
+    h.dlg.EncodeParams();
+    const auto written = config::ParamFields::Read(h.dlg.ParamImage.bytes);
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(written.rangeZero), 0u);
+    EXPECT_EQ(written.rangeFull, 400.0f);
+    EXPECT_EQ(written.resistanceCal, 20102.201171875f);  // the factory constant, not 20100
 }
 
 TEST(CalibrationPreset, FormatsAgainstTheRangeTextsAsTheyStandRightAfterStart) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "calib/CalibrationMath.h"
+#include "config/ParamFields.h"
 #include "support/Frames.h"
 #include "support/DialogHarness.h"
 
@@ -88,6 +89,18 @@ TEST(CalibrationView, StepsDeriveTheirConstantFromTheRawReadings) {
         EXPECT_EQ(Texts(h, kLiveFields), live);
         EXPECT_TRUE(h.window.messages.empty());
     }
+}
+
+// The operator sees the constant rounded to the range's decimals; the device
+// must get it as worked out.
+TEST(CalibrationView, TheResistanceConstantIsWrittenUnrounded) {
+    SilentDevice h;
+    h.View(id::ViewResistance, {{id::RangeZero, "0"}, {id::RangeFull, "400"}, {id::RefResistance, "400.5"}},
+           {10000, 0, 0, Wire(-10038), 0});
+    ASSERT_EQ(h.window.GetControlText(id::ResistanceCal), "402.0");
+    h.dlg.EncodeParams();
+    EXPECT_EQ(config::ParamFields::Read(h.dlg.ParamImage.bytes).resistanceCal,
+              calib::ResistanceCalibration(400.5f, 10000, -10038).value * 50.0f);
 }
 
 TEST(CalibrationView, AFurtherAnswerRunsTheSameStepAgain) {

@@ -10,7 +10,7 @@ namespace {
 
 namespace id = app::id;
 
-constexpr std::array kPanel{1078, 1080, 1081, 1082, 1079, 1043, 1044, 1039, 1040, 1077, 1051, 1022};
+constexpr std::array kPanel{1078, 1080, 1081, 1082, 1079, 1043, 1044, 1039, 1040, 1077, 1051, 1022, 1041};
 
 TEST(FactoryPanel, EnablesThePanelWhileTheTypeRulesKeepDeciding) {
     struct Case {

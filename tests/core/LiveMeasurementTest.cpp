@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
 #include <optional>
 
 #include "support/Frames.h"
@@ -111,6 +112,55 @@ TEST(LivePoll, AnAnswerAfterThePollEndedIsStillShown) {
         g.comm.Inject(MeasureAnswer({7, 0, 0, 0, 0}));
         EXPECT_EQ(g.window.GetControlText(id::Rv0), "7") << byStop;
         EXPECT_EQ(g.window.messages.size(), byStop ? 0u : 1u);
+    }
+}
+
+// Every other button that sends a request: the batch write, the factory
+// panel's, and the ones the type rules decide. A request sent while polling
+// displaces the poll's or is displaced by it, and ends in a false time-out.
+TEST(LivePoll, LocksEveryOtherSendingButtonAndGivesItBackAsItWasHoweverThePollEnds) {
+    enum class End { Stop, TimeOut, LineLost };
+    struct Case {
+        const char* what;
+        bool factory, written;
+        End end;
+        std::vector<std::string> messages;
+    };
+    const Case cases[]{
+        {"nothing written yet, stopped", false, false, End::Stop, {}},
+        {"after a write, timed out", false, true, End::TimeOut, {"Time Out !"}},
+        {"factory build, line lost", true, false, End::LineLost, {}},
+        {"factory build after a write, stopped", true, true, End::Stop, {}},
+    };
+    constexpr std::array kSending{1093, 1022, 1051, 1043, 1044, 1039, 1040, 1033, 1035, 1036, 1037,
+                                  1050, 1038, 1067, 1070, 1072, 1073, 1075, 1076, 1053, 1054};
+    for (const auto& c : cases) {
+        DialogHarness g;
+        g.Start();
+        if (c.factory) g.dlg.EnableFactoryPanel();
+        if (c.written) {
+            g.Click(id::UpdateDamping);
+            g.Advance(1000);
+            g.window.messages.clear();
+        }
+        std::map<int, bool> before;
+        for (int b : kSending) before[b] = g.window.IsControlEnabled(b);
+
+        g.Click(id::AutoUpload);
+        g.Advance(1500);
+        g.Click(id::InputType);  // the type rules run again mid-poll
+        for (int b : kSending) EXPECT_FALSE(g.window.IsControlEnabled(b)) << c.what << ' ' << b;
+
+        switch (c.end) {
+            case End::Stop: g.Click(id::StopUpload); break;
+            case End::TimeOut: g.device.faults.silent = true; break;
+            case End::LineLost: g.comm.LoseLine(); break;
+        }
+        g.Advance(3000);
+        EXPECT_FALSE(g.window.TimerRunning(id::TimerPoll)) << c.what;
+        EXPECT_EQ(g.MessageTexts(), c.messages) << c.what;
+        for (int b : kSending) EXPECT_EQ(g.window.IsControlEnabled(b), before[b]) << c.what << ' ' << b;
+        ExpectRestored(g);
     }
 }
 

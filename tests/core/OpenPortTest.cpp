@@ -127,5 +127,27 @@ TEST(OpenPortBlock, OnlyAnAcceptedBlockFixesThePortForTheRun) {
     }
 }
 
+// A pulled cable must not leave the user stuck on a closed port for the rest
+// of the run: the choice comes back, and the next block read fixes it again.
+TEST(OpenPortBlock, ALostLineGivesThePortChoiceBack) {
+    DialogHarness h;
+    h.Start();
+    ASSERT_FALSE(h.window.IsControlEnabled(id::Connection));
+    h.Click(id::UploadParams);
+    h.comm.LoseLine();
+    EXPECT_TRUE(h.window.IsControlEnabled(id::Connection));
+    EXPECT_TRUE(h.window.IsControlEnabled(id::PortList));
+    EXPECT_TRUE(h.window.messages.empty());
+    // Nothing else changes: the read still outstanding times out as usual.
+    h.Advance(2000);
+    EXPECT_EQ(h.MessageTexts(), (std::vector<std::string>{"Time Out"}));
+
+    h.Click(id::Connection);
+    h.Advance(1000);
+    EXPECT_FALSE(h.window.IsControlEnabled(id::Connection));
+    EXPECT_FALSE(h.window.IsControlEnabled(id::PortList));
+    EXPECT_EQ(h.window.messages.size(), 1u);
+}
+
 }  // namespace
 }  // namespace orv::test

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <bit>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -109,6 +110,51 @@ TEST(EncodeParams, RoundTripsADecodedBlockByteForByte) {
     h.dlg.EncodeParams();
     EXPECT_EQ(h.dlg.ParamImage.bytes, block);
     EXPECT_TRUE(h.MessageTexts().empty());
+}
+
+// The window rounds what it shows. A write must send a value nobody edited
+// exactly as the device holds it, and an edited text as it converts, even when
+// it converts to the same number as the text shown.
+TEST(EncodeParams, UntouchedValuesGoBackBitForBitAndEditedTextsAsTheyConvert) {
+    struct Case {
+        int control;
+        std::size_t offset;
+        std::uint32_t held;  // the device's bits
+        const char* shown;
+        const char* edited;
+        float written;  // what the edited text writes
+    };
+    const Case cases[] = {
+        {id::RangeZero, 4, std::bit_cast<std::uint32_t>(-199.97f), "-200.0", "-200.00", -200.0f},
+        {id::RangeFull, 8, std::bit_cast<std::uint32_t>(1300.04f), "1300.0", "1300", 1300.0f},
+        {id::RangeZero, 4, 0x80000000u, "0.0", "0.00", 0.0f},              // -0.0
+        {id::RangeZero, 4, 0x00000001u, "0.0", "0", 0.0f},                 // smallest denormal
+        {id::RangeZero, 4, 0x7FC12345u, "NaN", "nan", 0.0f},               // NaN with a payload
+        {id::RangeFull, 8, 0xFF800000u, "-Inf", "-1e39", -std::numeric_limits<float>::infinity()},
+        {id::ResistanceCal, 15, std::bit_cast<std::uint32_t>(1005110.0625f), "20102.2", "20102.20", 20102.2f * 50.0f},
+        {id::ResistanceCal, 15, 0xFFC00001u, "NaN", "", 0.0f},
+    };
+    const auto bitsAt = [](const Block& b, std::size_t at) {
+        return static_cast<std::uint32_t>(b[at] | (b[at + 1] << 8) | (b[at + 2] << 16)) |
+               (static_cast<std::uint32_t>(b[at + 3]) << 24);
+    };
+    for (const auto& c : cases) {
+        DialogHarness h;
+        Block block = ToBlock(SampleFields());
+        for (std::size_t k = 0; k < 4; ++k) block[c.offset + k] = static_cast<std::uint8_t>(c.held >> (8 * k));
+        h.dlg.DecodeParams(block);
+        h.dlg.DecodeParams(block);  // range texts in their final form
+        ASSERT_EQ(h.window.GetControlText(c.control), c.shown) << std::hex << c.held;
+
+        h.window.SetCurSel(id::Damping, 7);
+        h.dlg.EncodeParams();
+        block[12] = 7;
+        EXPECT_EQ(h.dlg.ParamImage.bytes, block) << c.shown;
+
+        h.window.TypeText(c.control, c.edited);
+        h.dlg.EncodeParams();
+        EXPECT_EQ(bitsAt(h.dlg.ParamImage.bytes, c.offset), std::bit_cast<std::uint32_t>(c.written)) << c.edited;
+    }
 }
 
 TEST(EncodeParams, ConvertsTypedTextsAndKeepsTheirLowBits) {

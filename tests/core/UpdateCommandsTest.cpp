@@ -167,6 +167,34 @@ TEST_F(Connected, LoadBufferRestoresTheMainSettingsAndPutsTakenOverTextsBack) {
     EXPECT_EQ(h.window.GetCurSel(id::ModelList), 2) << "the model list is left alone";
 }
 
+// A range start the window shows rounded survives a write of other settings;
+// after the device changed underneath, Load Buffer's text stands for the value
+// last written with it, not for its rounded reading.
+TEST_F(Connected, UntouchedRangeIsWrittenAsReadAlsoAfterLoadBuffer) {
+    auto f = config::ParamFields::Read(stored);
+    f.rangeZero = -199.97f;
+    stored = ToBlock(f);
+    h.device.Block() = stored;
+    h.Click(id::UploadParams);
+    h.Advance(1000);
+    ASSERT_EQ(h.window.GetControlText(id::RangeZero), "-200.0");
+
+    h.window.SetCurSel(id::Damping, 6);
+    h.Click(id::UpdateAll);
+    h.Advance(1000);
+    stored[12] = 6;
+    EXPECT_EQ(h.device.Block(), stored);
+
+    f.rangeZero = -150.0f;
+    h.device.Block() = ToBlock(f);
+    h.Click(id::UploadParams);
+    h.Advance(1000);
+    h.Click(id::LoadBuffer);
+    ASSERT_EQ(h.window.GetControlText(id::RangeZero), "-200.0");
+    h.Click(id::UpdateZero);
+    EXPECT_EQ(h.LastFrame(), WriteFrame(4, Slice(stored, 4, 4)));
+}
+
 TEST_F(Connected, LoadBufferDoesNotReapplyTheTypeRules) {
     h.Click(id::UpdateInputType);  // TC K in the buffer
     h.Advance(1000);

@@ -29,6 +29,8 @@ public:
         root_ = base_ / "sys";
         fs::create_directories(root_ / "devices");
         fs::create_directories(Driver("cp210x"));
+        fs::create_directories(Dev());
+        fs::create_directories(Ports());
     }
     ~Tree() {
         std::error_code ec;
@@ -39,6 +41,12 @@ public:
 
     std::string Root() const { return root_.string(); }
     fs::path Base() const { return base_; }
+    // The device nodes, and the user's port links (COMk) into them.
+    fs::path Dev() const { return base_ / "dev"; }
+    fs::path Ports() const { return base_ / "ports"; }
+    void LinkPort(int k, const fs::path& target) const {
+        fs::create_symlink(target, Ports() / ("COM" + std::to_string(k)));
+    }
 
     struct Usb {
         std::string port = "1-1";
@@ -60,6 +68,7 @@ public:
             const fs::path iface = device / (usb.port + ":1." + std::to_string(interface));
             const std::string tty = "ttyUSB" + std::to_string(n);
             fs::create_directories(iface / tty);
+            Write(Dev() / tty, "");
             char number[8];
             std::snprintf(number, sizeof number, "%02x\n", interface);
             Write(iface / "bInterfaceNumber", number);
@@ -110,7 +119,7 @@ TEST_P(SysfsDiscovery, ListsBridgesAndFindsTheirPort) {
     EXPECT_EQ(count, c.bridges);
 
     SysfsBridgeLibrary fresh(tree.Root());
-    SysfsPortLookup lookup(tree.Root());
+    SysfsPortLookup lookup(tree.Root(), tree.Dev(), tree.Ports());
     EXPECT_EQ(FindBridgePort(fresh, lookup), c.port);
 }
 
@@ -195,6 +204,43 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"SerialOf63Found", [](Tree& t) { t.AddUsb(Bridge("1-1", std::string(63, 'S'), {{0, 0}})); }, 1, 1},
         Case{"SerialOf64Skipped", [](Tree& t) { t.AddUsb(Bridge("1-1", std::string(64, 'S'), {{0, 0}})); }, 1, 0},
         Case{"HugeSerialSkipped", [](Tree& t) { t.AddUsb(Bridge("1-1", std::string(5000, 'S'), {{0, 0}})); }, 1, 0},
+        // The answer is a name that leads to the bridge's tty, whatever the
+        // user's port links say.
+        Case{"LowestLinkToTheBridgeWins",
+             [](Tree& t) {
+                 t.AddUsb(Bridge("1-1", "A", {{0, 2}}));
+                 t.LinkPort(9, t.Dev() / "ttyUSB2");
+                 t.LinkPort(5, "../dev/ttyUSB2");
+             },
+             1, 5},
+        Case{"LinkChainToTheBridgeFollowed",
+             [](Tree& t) {
+                 t.AddUsb(Bridge("1-1", "A", {{0, 0}}));
+                 fs::create_directories(t.Dev() / "serial/by-id");
+                 fs::create_symlink("../../ttyUSB0", t.Dev() / "serial/by-id/usb-bridge");
+                 t.LinkPort(7, t.Dev() / "serial/by-id/usb-bridge");
+             },
+             1, 7},
+        Case{"UnlinkedNumberTakenByAnotherDeviceGivesNoPort",
+             [](Tree& t) {
+                 t.AddUsb(Bridge("1-1", "A", {{0, 0}}));
+                 Tree::Write(t.Dev() / "ttyS0", "");
+                 t.LinkPort(1, t.Dev() / "ttyS0");
+             },
+             1, -1},
+        Case{"UnlinkedNumberWithDanglingLinkGivesNoPort",
+             [](Tree& t) {
+                 t.AddUsb(Bridge("1-1", "A", {{0, 3}}));
+                 t.LinkPort(4, t.Dev() / "gone");
+             },
+             1, -1},
+        Case{"LinksToOtherDevicesLeaveTheUnlinkedNumber",
+             [](Tree& t) {
+                 t.AddUsb(Bridge("1-1", "A", {{0, 1}}));
+                 t.LinkPort(1, t.Dev() / "ttyUSB1x");
+                 fs::create_directories(t.Ports() / "COM3");  // not a link: names nothing
+             },
+             1, 2},
         Case{"UnreadableVendorIdSkipped",
              [](Tree& t) {
                  Tree::Usb usb = Bridge("1-1", "A", {{0, 0}});

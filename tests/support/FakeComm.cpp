@@ -106,6 +106,13 @@ void FakeComm::RaiseEvent(short commEvent) {
     if (onComm_) onComm_();
 }
 
+void FakeComm::LoseLine() {
+    open_ = false;
+    ++session_;
+    rx_.clear();
+    RaiseEvent(kEvPortClosed);
+}
+
 void FakeComm::Arrive(const std::vector<std::uint8_t>& bytes) {
     rx_.insert(rx_.end(), bytes.begin(), bytes.end());
     if (rThreshold > 0 && rx_.size() >= static_cast<std::size_t>(rThreshold)) RaiseEvent(kEvReceive);

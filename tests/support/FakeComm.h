@@ -27,6 +27,8 @@ public:
     void Inject(const std::vector<std::uint8_t>& bytes);
     // Raises an event of another kind than receive (for example a line error).
     void RaiseEvent(short commEvent);
+    // The device vanishes: the port closes and the dialog is told.
+    void LoseLine();
 
     unsigned answerDelayMs = 30;  // from the end of the request to the first answer byte
     bool paced = false;           // deliver answers one byte per 8 ms, an event each

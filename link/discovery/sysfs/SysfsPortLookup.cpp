@@ -1,10 +1,20 @@
 #include "link/discovery/sysfs/SysfsPortLookup.h"
 
 #include "link/discovery/sysfs/SysfsTree.h"
+#include "link/serial/PortNaming.h"
 
 namespace orv::discovery {
 
-SysfsPortLookup::SysfsPortLookup(std::string sysfsRoot) : root_(std::move(sysfsRoot)) {}
+SysfsPortLookup::SysfsPortLookup(std::string sysfsRoot, std::filesystem::path devRoot,
+                                 std::filesystem::path portFolder)
+    : root_(std::move(sysfsRoot)), devRoot_(std::move(devRoot)), portFolder_(std::move(portFolder)) {}
+
+int SysfsPortLookup::PortOf(unsigned ttyNumber) const {
+    // The port chosen is opened by its name, so the answer must be a name
+    // that leads to this tty, never one the user's links send elsewhere.
+    return link::PortNumberOf(portFolder_, devRoot_ / ("ttyUSB" + std::to_string(ttyNumber)),
+                              static_cast<int>(ttyNumber) + 1);
+}
 
 std::optional<int> SysfsPortLookup::Lookup(const BridgeIdentity& identity) {
     const auto root = sysfs::CanonicalRoot(root_);
@@ -23,10 +33,10 @@ std::optional<int> SysfsPortLookup::Lookup(const BridgeIdentity& identity) {
         // The data port of a multi-port bridge is its first interface; any
         // other interface only counts when interface 0 has no tty.
         if (sysfs::ReadHex16(*root, tty.interfaceDir / "bInterfaceNumber") == std::uint16_t{0})
-            return static_cast<int>(tty.number) + 1;
+            return PortOf(tty.number);
         if (!found) found = tty.number;
     }
-    if (found) return static_cast<int>(*found) + 1;
+    if (found) return PortOf(*found);
     return -1;
 }
 

@@ -1,0 +1,106 @@
+// The simulated transmitter's framing. Line noise of any shape, in any
+// chunking, followed by one valid request: the device must find and answer
+// that request by the time its last byte is in, unless the noise itself ended
+// in the start of a frame that the request's first bytes complete, or the
+// request carries another valid request inside it (either is a valid frame
+// the device may rightly take). Nothing it handles may fail its checksum.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "FuzzCheck.h"
+#include "protocol/Crc8.h"
+#include "sim/Transmitter.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes Sealed(Bytes body) {
+    body.push_back(orv::protocol::Crc8(body));
+    return body;
+}
+
+Bytes Request(FuzzedDataProvider& in) {
+    switch (in.ConsumeIntegralInRange(0, 3)) {
+        case 0: return {0x00, 0x03, 0x02, 0x00, 0x24, 0x85};
+        case 1: return {0x00, 0x04, 0x00, 0x3B};
+        case 2: {
+            const auto count = in.ConsumeIntegralInRange<std::uint8_t>(1, 36);
+            const auto start = in.ConsumeIntegralInRange<std::uint8_t>(0, static_cast<std::uint8_t>(36 - count));
+            Bytes f{0x00, 0x10, static_cast<std::uint8_t>(count + 1), start};
+            for (int k = 0; k < count; ++k) f.push_back(in.ConsumeIntegral<std::uint8_t>());
+            return Sealed(f);
+        }
+        default: {
+            Bytes f{0x00, 0x11, 0x05};
+            for (int k = 0; k < 5; ++k) f.push_back(in.ConsumeIntegral<std::uint8_t>());
+            return Sealed(f);
+        }
+    }
+}
+
+Bytes Parse(const std::string& hex) {
+    Bytes out;
+    for (std::size_t k = 0; k + 1 < hex.size(); k += 3) out.push_back(static_cast<std::uint8_t>(std::stoul(hex.substr(k, 2), nullptr, 16)));
+    return out;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzedDataProvider in(data, size);
+    const Bytes request = Request(in);
+    const bool pause = in.ConsumeBool();
+
+    orv::sim::Transmitter device;
+    std::vector<Bytes> handled;
+    device.SetLog([&](const std::string& line) {
+        if (line.rfind("-> ", 0) == 0) handled.push_back(Parse(line.substr(3)));
+    });
+
+    while (in.remaining_bytes() > 0) {
+        const auto chunk = in.ConsumeBytes<std::uint8_t>(in.ConsumeIntegralInRange<std::size_t>(1, 64));
+        device.Receive(chunk);
+        if (in.ConsumeIntegralInRange(0, 7) == 0) device.LineIdle();
+    }
+    if (pause) device.LineIdle();
+    for (const Bytes& f : handled) ORV_FUZZ_CHECK(orv::protocol::Crc8(f) == 0, "a frame with a bad checksum was handled");
+
+    handled.clear();
+    Bytes answer;
+    bool overlapped = false;
+    for (std::size_t k = 0; k < request.size(); ++k) {
+        const std::size_t before = handled.size();
+        answer = device.Receive(std::span(&request[k], 1));
+        for (std::size_t h = before; h < handled.size(); ++h) {
+            const Bytes& f = handled[h];
+            ORV_FUZZ_CHECK(orv::protocol::Crc8(f) == 0, "a frame with a bad checksum was handled");
+            if (f == request) continue;
+            // A noise frame completed by the request's first k + 1 bytes.
+            if (f.size() > k && Bytes(f.end() - static_cast<long>(k + 1), f.end()) ==
+                                    Bytes(request.begin(), request.begin() + static_cast<long>(k + 1)))
+                overlapped = true;
+            // A valid request inside the request's own bytes, complete before
+            // the rest has come: a byte at a time and with no pause the line
+            // cannot tell it from noise followed by a request, so the device
+            // may take it.
+            if (f.size() <= k + 1 && std::equal(f.begin(), f.end(), request.begin() + static_cast<long>(k + 1 - f.size())))
+                overlapped = true;
+        }
+    }
+    if (overlapped) return 0;
+    bool found = false;
+    for (const Bytes& f : handled) found = found || f == request;
+    ORV_FUZZ_CHECK(found, "the request after the noise was not found (%zu bytes)", request.size());
+    // The request's answer closes what the last byte brought out.
+    bool answered = false;
+    for (std::size_t i = 0; i + 4 <= answer.size(); ++i)
+        answered = answered || (answer[i + 1] == request[1] && orv::protocol::Crc8(std::span(answer).subspan(i)) == 0);
+    ORV_FUZZ_CHECK(answered, "the request after the noise was not answered");
+    return 0;
+}

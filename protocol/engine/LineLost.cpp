@@ -1,0 +1,18 @@
+// The device vanished (cable pulled) and the component closed the port. The
+// port was fixed for the run by the first block read; without giving the
+// choice back, every action would only say the port is not open until the
+// program is restarted.
+#include "app/core/CMyDlg.h"
+#include "app/core/ControlIds.h"
+
+namespace orv::app {
+
+void CMyDlg::OnLineLost() {
+    // Left running, the poll would only report the closed port at its next
+    // tick and a time-out at the one after.
+    if (Polling) EndPoll();
+    window_.EnableControl(id::Connection, true);
+    window_.EnableControl(id::PortList, true);
+}
+
+}  // namespace orv::app

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets (clang, AddressSanitizer, UBSan) and runs each for a
+# bounded time, starting from the seed corpus in fuzz/corpus/<name>.
+#
+#   tools/fuzz.sh               every target for 20 s (what the test script runs)
+#   tools/fuzz.sh 1800          every target for half an hour
+#   tools/fuzz.sh 600 text sysfs   only those targets
+#
+# New inputs found are kept in build-fuzz/corpus/<name> and reused next time;
+# a failing input is saved in build-fuzz/artifacts/ and the run fails.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+cd "$here"
+
+seconds=${1:-20}
+shift || true
+targets=("$@")
+if ((${#targets[@]} == 0)); then
+  targets=(receive param_block text line_settings sysfs sim_framing)
+fi
+
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j"$(nproc)"
+
+mkdir -p build-fuzz/artifacts
+status=0
+for name in "${targets[@]}"; do
+  bin=build-fuzz/fuzz/fuzz_$name
+  work=build-fuzz/corpus/$name
+  mkdir -p "$work"
+  echo "== fuzz_$name for ${seconds} s"
+  # The watchdog covers a target that stops answering libFuzzer's own timer.
+  if ! timeout --kill-after=10 $((seconds + 120)) "$bin" \
+      -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=4096 \
+      -print_final_stats=1 -artifact_prefix=build-fuzz/artifacts/"$name"- \
+      "$work" "fuzz/corpus/$name" >build-fuzz/fuzz_"$name".log 2>&1; then
+    echo "fuzz_$name FAILED; the tail of build-fuzz/fuzz_$name.log:"
+    tail -40 build-fuzz/fuzz_"$name".log
+    status=1
+  else
+    grep -E "^stat::number_of_executed_units" build-fuzz/fuzz_"$name".log | sed 's/^stat::/  /' || true
+  fi
+done
+exit $status
