@@ -21,6 +21,7 @@ namespace {
 
 using orv::link::Win32SerialComm;
 using orv::link::WindowMessagePoster;
+using orv::protocol::CMSComm;
 using orv::protocol::CommError;
 using Bytes = std::vector<std::uint8_t>;
 
@@ -101,7 +102,7 @@ protected:
     void RecordEvents() {
         comm.SetOnComm([this] {
             kinds.push_back(comm.GetCommEvent());
-            answers.push_back(comm.GetInput());
+            if (kinds.back() == CMSComm::kEvReceive) answers.push_back(comm.GetInput());
             eventThreads.push_back(GetCurrentThreadId());
         });
     }
@@ -154,6 +155,8 @@ TEST_F(Win32SerialCommTest, PeerVanishingMidAnswerGivesOneErrorAndAClosedPort) {
     ASSERT_TRUE(pump.RunUntil([&] { return !comm.GetPortOpen(); }, 3000)) << "the port stayed open";
     pump.RunFor(300);  // a reader stuck in a failing loop would post more here
     EXPECT_TRUE(answers.empty());
+    // The dialog hears once that the port closed, so it can give the port choice back.
+    EXPECT_EQ(kinds, std::vector<short>{CMSComm::kEvPortClosed});
 
     std::vector<std::string> errors;
     for (int call = 0; call < 3; ++call) {

@@ -153,6 +153,7 @@ void Win32SerialComm::SetOutput(const std::vector<std::uint8_t>& bytes) {
         // keeps the reader from reporting the same trouble a second time.
         const std::string text = PortErrorText(portName_, error);
         Close();
+        PostPortClosed();
         throw CommError(text);
     }
 }
@@ -413,6 +414,29 @@ void Win32SerialComm::OnLineFailure() {
     Close();
     raised_ = false;
     lineFailure_ = std::move(failure);
+    PostPortClosed();
+}
+
+void Win32SerialComm::PostPortClosed() {
+    // The dialog hears of it from the message loop, not from inside whatever
+    // call of its own met the failure.
+    closedEventDue_ = true;
+    std::weak_ptr<Win32SerialComm*> weak = self_;
+    poster_.Post([weak] {
+        if (auto self = weak.lock(); self && *self) (*self)->DeliverPortClosed();
+    });
+}
+
+void Win32SerialComm::DeliverPortClosed() {
+    // Opened again meanwhile: the news is out of date.
+    if (!closedEventDue_ || port_ != INVALID_HANDLE_VALUE) return;
+    closedEventDue_ = false;
+    commEvent_ = kEvPortClosed;
+    if (!onComm_) return;
+    try {
+        onComm_();
+    } catch (...) {
+    }
 }
 
 void Win32SerialComm::RequireOpen() {

@@ -55,6 +55,8 @@ private:
     void NotifyUi();
     void DeliverReceive();
     void OnLineFailure();
+    void PostPortClosed();
+    void DeliverPortClosed();
     void ConsumeCompletedRead();
     void RequireOpen();
     void ReportLineFailure();
@@ -90,6 +92,7 @@ private:
     std::atomic<bool> notifyQueued_{false};
 
     // UI thread only.
+    bool closedEventDue_ = false;  // the dialog is still to hear the port closed
     bool raised_ = false;      // an event was raised for the bytes now waiting
     bool delivering_ = false;  // inside OnComm: Input is the answer, not a drain
     std::optional<std::string> lineFailure_;  // told by the next call
