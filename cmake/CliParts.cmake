@@ -1,0 +1,15 @@
+# orvane-cli: the device protocol for scripts and production benches, on Qt
+# Core and SerialPort only (no widgets, no display).
+file(GLOB ORV_CLI_SRC CONFIGURE_DEPENDS cli/*.cpp cli/*.h)
+list(FILTER ORV_CLI_SRC EXCLUDE REGEX "cli/main\\.cpp$")
+add_library(orvane_cli STATIC ${ORV_CLI_SRC})
+target_link_libraries(orvane_cli PUBLIC orvane_core orvane_discovery orvane_link orv_json Qt6::Core Qt6::SerialPort)
+target_compile_definitions(orvane_cli PRIVATE ORVANE_VERSION="${PROJECT_VERSION}")
+
+add_executable(orvane-cli cli/main.cpp)
+target_link_libraries(orvane-cli PRIVATE orvane_cli)
+
+install(TARGETS orvane-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES cli/orvane-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES cli/orvane-cli.bash-completion
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME orvane-cli)
