@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-arphic-uming fonts-dejavu-core
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
+  nlohmann-json3-dev qt6-charts-dev poppler-utils
 )
 missing=()
 for p in "${packages[@]}"; do
