@@ -57,6 +57,8 @@ void CMyDlg::PollTick() {
         // Stopped before the box: its nested loop would deliver more ticks.
         window_.KillTimer(id::TimerPoll);
         EnableUpdateControls();
+        // Before the box: listeners mark the gap while it waits for OK.
+        Notify([](DialogObserver& o) { o.OnPollMissed(); });
         window_.MessageBox("Time Out !", MessageIcon::Exclamation);
         return;
     }
