@@ -13,3 +13,8 @@ install(TARGETS orvane-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES cli/orvane-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES cli/orvane-cli.bash-completion
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME orvane-cli)
+
+# Eight devices at once against one; built on request only:
+#   cmake --build build --target orvane_cli_bench && build/orvane_cli_bench
+add_executable(orvane_cli_bench EXCLUDE_FROM_ALL bench/cli/CliFanOutBench.cpp)
+target_link_libraries(orvane_cli_bench PRIVATE orvane_cli orvane_sim)
