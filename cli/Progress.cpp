@@ -3,7 +3,7 @@
 namespace orv::cli {
 
 Progress::Progress(std::ostream& out, bool terminal, std::vector<std::string> labels)
-    : out_(out), terminal_(terminal), labels_(std::move(labels)), lines_(labels_.size()) {}
+    : out_(out), terminal_(terminal), labels_(std::move(labels)), lines_(labels_.size(), "waiting") {}
 
 void Progress::Step(std::size_t port, const std::string& text) {
     std::lock_guard lock(mutex_);

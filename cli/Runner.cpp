@@ -2,6 +2,7 @@
 
 #include <QThread>
 
+#include <algorithm>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -111,9 +112,20 @@ CliEnvironment SystemEnvironment() {
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool progressIsTerminal,
            const CliEnvironment& env) {
-    auto usage = [&err](const std::string& problem) {
-        err << "orvane-cli: " << problem << "\nTry 'orvane-cli --help'.\n";
+    // A script that asked for JSON gets a document even when the command line
+    // itself was wrong, so it never has to parse the error text.
+    const bool wantsJson = std::find(args.begin(), args.end(), "--json") != args.end();
+    auto refuse = [&](const std::string& kind, const std::string& problem) {
+        if (wantsJson)
+            out << Json{{"program", "orvane-cli"}, {"version", kVersion}, {"ok", false}, {"exit", kExitUsage},
+                        {"error", {{"kind", kind}, {"message", problem}}}}
+                       .dump(2)
+                << '\n';
         return kExitUsage;
+    };
+    auto usage = [&](const std::string& problem) {
+        err << "orvane-cli: " << problem << "\nTry 'orvane-cli --help'.\n";
+        return refuse("usage", problem);
     };
     const ParsedCommandLine parsed = ParseCommandLine(args);
     if (!parsed.error.empty()) return usage(parsed.error);
@@ -130,7 +142,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         auto loaded = config::LoadConfigFile(options.inputFile);
         if (!loaded.record) {
             err << "orvane-cli: " << loaded.error << "; nothing was written\n";
-            return kExitUsage;
+            return refuse("file", loaded.error);
         }
         file = std::move(loaded.record);
     }

@@ -204,6 +204,10 @@ TEST_F(CliDevices, RefusalsSendNoWrite) {
         EXPECT_EQ(Answered(0) - answeredBefore, c.touchesDevice ? 1u : 0u);
         EXPECT_EQ(DeviceBlock(0), before);
     }
+    const CliRun r = Cli({"--json", "set", "speed=3"});
+    const Json doc = Json::parse(r.out);
+    EXPECT_EQ(doc["exit"], 2);
+    EXPECT_EQ(doc["error"]["kind"], "usage");
 }
 
 }  // namespace

@@ -81,6 +81,8 @@ expect 0 "help" -- --help
 if ! ls /sys/bus/usb-serial/drivers/cp210x/ttyUSB* >/dev/null 2>&1; then
     expect 1 "auto without a bridge" -- read
     grep -q "no USB serial bridge" "$work/err" || fail "auto: no message"
+    expect 0 "ports without a bridge" -- ports
+    grep -q "no USB serial bridges found" "$work/out" || fail "ports: no message"
 fi
 
 [ "$failures" = 0 ] && echo "all passed"
