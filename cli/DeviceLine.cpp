@@ -108,11 +108,15 @@ std::vector<std::uint8_t> DeviceLine::Exchange(const protocol::Frame& frame, Fun
         if (left <= 0) break;
         if (!port_.waitForReadyRead(static_cast<int>(left))) {
             const auto error = port_.error();
-            if (error == QSerialPort::TimeoutError || error == QSerialPort::NoError) {
+            // Qt's text for a hung-up line is left over from some earlier
+            // call, so the condition is named here instead.
+            if (LineGone(port_.handle())) {
                 port_.clearError();
-                continue;
+                port_.close();
+                throw DeviceFailure(FailureKind::Port, std::string("the line hung up waiting for the ") + what +
+                                                           " answer (adapter unplugged?)");
             }
-            if (error == QSerialPort::ReadError && !LineGone(port_.handle())) {
+            if (error == QSerialPort::TimeoutError || error == QSerialPort::NoError || error == QSerialPort::ReadError) {
                 port_.clearError();
                 continue;
             }

@@ -18,7 +18,8 @@ export XDG_CONFIG_HOME=$work/config
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-# Starts a simulated device and prints its port path.
+# Starts a simulated device in this shell (so cleanup can stop it) and sets
+# the variable NAME to its port path.
 start_sim() {
     local name=$1
     shift
@@ -28,7 +29,7 @@ start_sim() {
         grep -q '^port ' "$work/$name.out" 2>/dev/null && break
         sleep 0.05
     done
-    awk '/^port /{print $2; exit}' "$work/$name.out"
+    printf -v "$name" '%s' "$(awk '/^port /{print $2; exit}' "$work/$name.out")"
 }
 # Every run of the program gets a watchdog on top of its own time-outs.
 run() { timeout 30 "$cli" "$@" >"$work/out" 2>"$work/err"; echo $?; }
@@ -40,12 +41,12 @@ expect() {  # expect STATUS WHAT -- ARGS...
     [ "$got" = "$want" ] || { fail "$what: exit $got, expected $want"; cat "$work/err"; }
 }
 
-src=$(start_sim src --link "$XDG_CONFIG_HOME/orvane/ports/COM7")
-a=$(start_sim a)
-b=$(start_sim b)
-silent=$(start_sim silent --silent)
-garbled=$(start_sim garbled --bad-checksum)
-keeper=$(start_sim keeper --keep-block)
+start_sim src --link "$XDG_CONFIG_HOME/orvane/ports/COM7"
+start_sim a
+start_sim b
+start_sim silent --silent
+start_sim garbled --bad-checksum
+start_sim keeper --keep-block
 for p in "$src" "$a" "$b" "$silent" "$garbled" "$keeper"; do
     [ -n "$p" ] || { echo "FAIL: a simulator did not start"; exit 1; }
 done
@@ -75,6 +76,12 @@ expect 2 "COM0" -- --port COM0 read
 expect 2 "a file that is not a configuration" -- --port "$a" write /etc/hostname
 expect 0 "measure as CSV" -- --port "$a" measure --count 2 --interval 0.1 --csv
 [ "$(wc -l <"$work/out")" = 3 ] || fail "measure --csv: expected a header and 2 lines"
+# The adapter pulled while readings run: the port fails at once, named.
+start_sim doomed
+doomed_pid=${pids[-1]}
+(sleep 0.8; kill "$doomed_pid") &
+expect 1 "device gone during measure" -- --port "$doomed" measure --count 50 --interval 0.1
+grep -q "^orvane-cli: $doomed: port: the line hung up" "$work/err" || fail "hang-up not reported"
 expect 0 "version" -- --version
 grep -q '^orvane-cli [0-9]' "$work/out" || fail "--version"
 expect 0 "help" -- --help
