@@ -10,7 +10,13 @@ add_executable(orvane-cli cli/main.cpp)
 target_link_libraries(orvane-cli PRIVATE orvane_cli)
 
 install(TARGETS orvane-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES cli/orvane-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# Debian ships manual pages compressed, without a time stamp in the archive.
+set(ORV_CLI_MANPAGE ${CMAKE_CURRENT_BINARY_DIR}/orvane-cli.1.gz)
+add_custom_command(OUTPUT ${ORV_CLI_MANPAGE}
+                   COMMAND sh -c "gzip -9nc '${CMAKE_CURRENT_SOURCE_DIR}/cli/orvane-cli.1' > '${ORV_CLI_MANPAGE}'"
+                   DEPENDS cli/orvane-cli.1 VERBATIM)
+add_custom_target(orvane_cli_manpage ALL DEPENDS ${ORV_CLI_MANPAGE})
+install(FILES ${ORV_CLI_MANPAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES cli/orvane-cli.bash-completion
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME orvane-cli)
 
