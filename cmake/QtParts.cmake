@@ -1,5 +1,5 @@
 # The layers that need Qt: the serial link on Qt SerialPort and the window.
-find_package(Qt6 REQUIRED COMPONENTS Core Widgets SerialPort)
+find_package(Qt6 REQUIRED COMPONENTS Core Widgets SerialPort Charts)
 
 file(GLOB ORV_LINK_SRC CONFIGURE_DEPENDS link/serial/*.cpp link/serial/*.h)
 add_library(orvane_link STATIC ${ORV_LINK_SRC})
@@ -8,7 +8,7 @@ target_link_libraries(orvane_link PUBLIC orvane_protocol Qt6::Core Qt6::SerialPo
 file(GLOB ORV_APP_SRC CONFIGURE_DEPENDS app/qt/*.cpp app/qt/*.h)
 list(FILTER ORV_APP_SRC EXCLUDE REGEX "app/qt/main\\.cpp$")
 add_library(orvane_front STATIC ${ORV_APP_SRC})
-target_link_libraries(orvane_front PUBLIC orvane_core orvane_link orvane_discovery orvane_sim Qt6::Widgets)
+target_link_libraries(orvane_front PUBLIC orvane_core orvane_link orvane_discovery orvane_sim Qt6::Widgets Qt6::Charts)
 
 # The dialog templates, list entries, string table and icon are data compiled
 # into the program; the window and its tests read the same table.
@@ -44,6 +44,6 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Orvane tools team <tools@orvane.invalid>")
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6serialport6 (>= 6.4), qt6-qpa-plugins, fonts-arphic-uming | fonts-noto-cjk")
+    "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6serialport6 (>= 6.4), libqt6charts6 (>= 6.4), qt6-qpa-plugins, fonts-arphic-uming | fonts-noto-cjk")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 include(CPack)
