@@ -28,7 +28,14 @@ void WriteEach(DeviceLine& line, const JobContext& c, const std::vector<Assignme
         const auto& a = assignments[i];
         c.step("writing " + std::string(a.setting->name) + " (" + std::to_string(i + 1) + " of " +
                std::to_string(assignments.size()) + ")");
-        line.WriteParams(a.setting->start, a.bytes);
+        try {
+            line.WriteParams(a.setting->start, a.bytes);
+        } catch (const DeviceFailure& e) {
+            // The technician has to know the device may now hold half of it.
+            std::vector<Assignment> done(assignments.begin(), assignments.begin() + static_cast<long>(i));
+            throw DeviceFailure(e.Kind(), "writing " + std::string(a.setting->name) + ": " + e.what() +
+                                              (done.empty() ? "" : "; acknowledged before it: " + Names(done)));
+        }
     }
 }
 
