@@ -58,9 +58,15 @@ std::string FormatIsoTime(std::int64_t msSinceEpoch, int offsetMinutes) {
 }
 
 std::string CsvLine(std::string_view isoTime, const protocol::MeasureBlock& block, std::string_view unit) {
-    std::string line = std::string(isoTime) + "," + Shortest(block.measured) + "," + Shortest(block.ambient) + "," +
-                       CsvField(unit);
-    for (std::int16_t raw : block.raw) line += "," + std::to_string(raw);
+    std::string line(isoTime);
+    for (const std::string& field : {Shortest(block.measured), Shortest(block.ambient), CsvField(unit)}) {
+        line += ',';
+        line += field;
+    }
+    for (std::int16_t raw : block.raw) {
+        line += ',';
+        line += std::to_string(raw);
+    }
     return line;
 }
 

@@ -36,12 +36,12 @@ struct Refusal {
 
 [[noreturn]] void Refuse(std::string reason) { throw Refusal{std::move(reason)}; }
 
-std::string Quoted(std::string_view path) { return "\"" + std::string(path) + "\""; }
+std::string Quoted(std::string_view path) { return std::string("\"") + std::string(path) + "\""; }
 
 const Json& Member(const Json& parent, std::string_view parentPath, const char* name) {
     const std::string path = parentPath.empty() ? name : std::string(parentPath) + "." + name;
     const auto it = parent.find(name);
-    if (it == parent.end()) Refuse("the field " + Quoted(path) + " is missing");
+    if (it == parent.end()) Refuse(std::string("the field ") + Quoted(path) + " is missing");
     return *it;
 }
 
@@ -169,12 +169,12 @@ ConfigRecord ReadRecord(const Json& root) {
     if (!root.is_object()) Refuse("it is not an Orvane configuration (no format name)");
     const auto format = root.find("format");
     if (format == root.end() || !format->is_string() || format->get<std::string>() != kConfigFormat)
-        Refuse("it is not an Orvane configuration (the format is not \"" + std::string(kConfigFormat) + "\")");
+        Refuse(std::string("it is not an Orvane configuration (the format is not \"") + std::string(kConfigFormat) + "\")");
     const Json& version = Member(root, "", "version");
     if (!version.is_number_integer()) Refuse("\"version\" must be a whole number");
     if (version.is_number_unsigned() ? version.get<std::uint64_t>() > static_cast<std::uint64_t>(kConfigVersion)
                                      : version.get<long long>() > kConfigVersion)
-        Refuse("it was written in format version " + version.dump() + " by a newer program; this one reads version " +
+        Refuse(std::string("it was written in format version ") + version.dump() + " by a newer program; this one reads version " +
                std::to_string(kConfigVersion));
     Integer(root, "", "version", 1, kConfigVersion);
 
@@ -185,18 +185,18 @@ ConfigRecord ReadRecord(const Json& root) {
     const Json& model = Object(root, "", "model");
     const int modelCode = static_cast<int>(Integer(model, "model", "code", 0, kModelCount - 1));
     if (String(model, "model", "name") != ModelName(modelCode))
-        Refuse("\"model.name\" does not name model " + std::to_string(modelCode) + " (" +
+        Refuse(std::string("\"model.name\" does not name model ") + std::to_string(modelCode) + " (" +
                std::string(ModelName(modelCode)) + ")");
     const Json& type = Object(root, "", "inputType");
     const int code = static_cast<int>(Integer(type, "inputType", "code", 0, 255));
     const int row = RowOfCode(code);
-    if (row == kNoRow) Refuse("\"inputType.code\" " + std::to_string(code) + " is no input type");
+    if (row == kNoRow) Refuse(std::string("\"inputType.code\" ") + std::to_string(code) + " is no input type");
     const std::string_view typeName = InputTypes()[static_cast<std::size_t>(row)].modelText;
     if (String(type, "inputType", "name") != typeName)
-        Refuse("\"inputType.name\" does not name input type " + std::to_string(code) + " (" + std::string(typeName) +
+        Refuse(std::string("\"inputType.name\" does not name input type ") + std::to_string(code) + " (" + std::string(typeName) +
                ")");
     if (!Offers(modelCode, code))
-        Refuse("input type " + std::to_string(code) + " (" + std::string(typeName) + ") is not offered by model " +
+        Refuse(std::string("input type ") + std::to_string(code) + " (" + std::string(typeName) + ") is not offered by model " +
                std::to_string(modelCode) + " (" + std::string(ModelName(modelCode)) + ")");
 
     ParamFields& f = rec.fields;
@@ -251,7 +251,7 @@ std::string SerializeConfig(const ConfigRecord& record) {
     const ParamFields& f = record.fields;
     const int row = RowOfCode(f.inputType);
     if (!FindModel(f.model) || row == kNoRow)
-        throw std::invalid_argument("no known model and input type to save (model " + std::to_string(f.model) +
+        throw std::invalid_argument(std::string("no known model and input type to save (model ") + std::to_string(f.model) +
                                     ", input type " + std::to_string(f.inputType) + ")");
     const std::string_view unit = UnitOfCode(f.inputType);
 
@@ -298,7 +298,7 @@ ConfigParse ParseConfig(std::string_view text) {
     } catch (const Json::parse_error& e) {
         // A file cut short fails where the text ends; anything else is not JSON.
         if (e.byte >= text.size()) return {std::nullopt, "it is truncated (the text ends inside the JSON)"};
-        return {std::nullopt, "it is not JSON (error at byte " + std::to_string(e.byte) + ")"};
+        return {std::nullopt, std::string("it is not JSON (error at byte ") + std::to_string(e.byte) + ")"};
     }
     try {
         return {ReadRecord(root), {}};
@@ -310,7 +310,7 @@ ConfigParse ParseConfig(std::string_view text) {
 }
 
 ConfigLoad LoadConfigFile(const std::filesystem::path& file) {
-    const std::string prefix = "Cannot open the configuration \"" + file.string() + "\": ";
+    const std::string prefix = std::string("Cannot open the configuration \"") + file.string() + "\": ";
     std::ifstream in(file, std::ios::binary);
     if (!in) return {std::nullopt, prefix + "the file cannot be read (" + std::strerror(errno) + ")"};
     // Read one byte past the limit rather than trusting a size that may change.
@@ -330,7 +330,7 @@ std::string CheckModelAccepts(int model, const ConfigRecord& record) {
     const int row = RowOfCode(code);
     const std::string typeName = row == kNoRow ? std::to_string(code)
                                                : std::string(InputTypes()[static_cast<std::size_t>(row)].modelText);
-    return "the connected device (" + std::string(ModelName(model)) + ") does not accept the input type " + typeName;
+    return std::string("the connected device (") + std::string(ModelName(model)) + ") does not accept the input type " + typeName;
 }
 
 void ApplyConfig(const ConfigRecord& record, ParamFields& fields, bool withCalibration) {
@@ -399,7 +399,7 @@ std::string WriteWhole(const std::filesystem::path& file, std::string_view text)
 std::string WriteFileAtomically(const std::filesystem::path& target, std::string_view text, const FileWriter& writer) {
     std::random_device entropy;
     std::filesystem::path temp = target;
-    temp += ".tmp-" + std::to_string(entropy() % 1000000u);
+    temp += std::string(".tmp-") + std::to_string(entropy() % 1000000u);
     std::string error = writer ? writer(temp, text) : WriteWhole(temp, text);
     if (error.empty()) {
         std::error_code ec;
@@ -409,7 +409,7 @@ std::string WriteFileAtomically(const std::filesystem::path& target, std::string
     }
     std::error_code ignored;
     std::filesystem::remove(temp, ignored);
-    return "Cannot save \"" + target.string() + "\": " + error;
+    return std::string("Cannot save \"") + target.string() + "\": " + error;
 }
 
 }  // namespace orv::config
