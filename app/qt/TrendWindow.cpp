@@ -51,7 +51,7 @@ TrendWindow::TrendWindow(const calib::LiveReadings& live, std::function<QString(
     chart_->addAxis(ambientAxis_, Qt::AlignRight);
     view_ = new QChartView(chart_);
     view_->setRenderHint(QPainter::Antialiasing);
-    view_->setMinimumSize(640, 360);
+    view_->setMinimumSize(720, 440);
 
     pause_ = new QPushButton(tr("Pause"));
     pause_->setCheckable(true);
@@ -160,7 +160,8 @@ void TrendWindow::Refresh() {
     }
     const auto pad = [](double& a, double& b) {
         if (!std::isfinite(a)) a = 0, b = 1;
-        const double margin = std::max((b - a) * 0.05, 0.5);
+        // A steady reading still gets a visible band around it.
+        const double margin = b > a ? (b - a) * 0.1 : std::max(std::fabs(a) * 0.01, 0.1);
         a -= margin;
         b += margin;
     };
