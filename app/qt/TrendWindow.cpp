@@ -6,7 +6,6 @@
 #include <QDateTimeAxis>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLegendMarker>
 #include <QLineSeries>
 #include <QPushButton>
 #include <QValueAxis>
@@ -37,7 +36,9 @@ TrendWindow::TrendWindow(const calib::LiveReadings& live, std::function<QString(
     : QWidget(parent, Qt::Window), live_(live), unit_(std::move(unit)) {
     setWindowTitle(tr("Trend - Orvane Revuvuvi"));
     chart_ = new QChart;
-    chart_->legend()->setAlignment(Qt::AlignBottom);
+    // The chart's own legend would list every run of every curve; one line
+    // of our own names the two quantities.
+    chart_->legend()->hide();
     timeAxis_ = new QDateTimeAxis;
     timeAxis_->setFormat(QStringLiteral("HH:mm:ss"));
     timeAxis_->setTickCount(6);
@@ -68,6 +69,11 @@ TrendWindow::TrendWindow(const calib::LiveReadings& live, std::function<QString(
         }
     });
 
+    auto* legend = new QLabel(
+        QStringLiteral("<span style=\"color:%1\">&#9632;</span> %2 &nbsp;&nbsp; <span style=\"color:%3\">&#9632;</span> %4")
+            .arg(kMeasuredColour.name(), tr("Measured value (left axis)"), kAmbientColour.name(),
+                 tr("Ambient temperature (right axis)")));
+    legend->setAlignment(Qt::AlignCenter);
     stats_ = new QLabel;
     stats_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     status_ = new QLabel;
@@ -80,6 +86,7 @@ TrendWindow::TrendWindow(const calib::LiveReadings& live, std::function<QString(
     buttons->addWidget(record_);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(view_, 1);
+    layout->addWidget(legend);
     layout->addLayout(buttons);
     layout->addWidget(stats_);
     layout->addWidget(status_);
@@ -110,53 +117,54 @@ QString TrendWindow::StatsText() const { return stats_->text(); }
 QString TrendWindow::StatusText() const { return status_->text(); }
 int TrendWindow::CurveSegments() const { return segments_; }
 
+QLineSeries* TrendWindow::Curve(int index, bool ambient) {
+    auto& curves = ambient ? ambientCurves_ : measuredCurves_;
+    while (static_cast<int>(curves.size()) <= index) {
+        auto* series = new QLineSeries;
+        series->setColor(ambient ? kAmbientColour : kMeasuredColour);
+        series->setName(ambient ? tr("Ambient temperature") : tr("Measured value"));
+        // A run of one reading (between two missed polls) is a dot, not nothing.
+        series->setPointsVisible(true);
+        chart_->addSeries(series);
+        series->attachAxis(timeAxis_);
+        series->attachAxis(ambient ? ambientAxis_ : measuredAxis_);
+        curves.push_back(series);
+    }
+    return curves[static_cast<std::size_t>(index)];
+}
+
 void TrendWindow::Refresh() {
     const QString unit = unit_ ? unit_() : QString();
     const auto [from, to] = ShownRange();
 
     // Each unbroken run is a curve of its own, so a missed poll leaves a gap
-    // instead of a line across the time nobody measured.
-    chart_->removeAllSeries();
+    // instead of a line across the time nobody measured. The curves are kept
+    // and refilled rather than replaced every second.
     segments_ = 0;
     double lo = INFINITY, hi = -INFINITY, alo = INFINITY, ahi = -INFINITY;
-    bool firstRun = true;
     for (const auto& run : live_.Series().Runs()) {
         if (run.empty() || run.back().ms < from || run.front().ms > to) continue;
-        auto* measured = new QLineSeries;
-        auto* ambient = new QLineSeries;
-        measured->setColor(kMeasuredColour);
-        ambient->setColor(kAmbientColour);
-        // A run of one reading (between two missed polls) is a dot, not nothing.
-        measured->setPointsVisible(true);
-        ambient->setPointsVisible(true);
+        QList<QPointF> measured, ambient;
         for (const auto& p : run) {
             if (p.ms < from || p.ms > to) continue;
             if (std::isfinite(p.measured)) {
-                measured->append(static_cast<qreal>(p.ms), p.measured);
+                measured.append(QPointF(static_cast<qreal>(p.ms), p.measured));
                 lo = std::min(lo, p.measured);
                 hi = std::max(hi, p.measured);
             }
             if (std::isfinite(p.ambient)) {
-                ambient->append(static_cast<qreal>(p.ms), p.ambient);
+                ambient.append(QPointF(static_cast<qreal>(p.ms), p.ambient));
                 alo = std::min(alo, p.ambient);
                 ahi = std::max(ahi, p.ambient);
             }
         }
-        measured->setName(tr("Measured value"));
-        ambient->setName(tr("Ambient temperature"));
-        chart_->addSeries(measured);
-        chart_->addSeries(ambient);
-        measured->attachAxis(timeAxis_);
-        measured->attachAxis(measuredAxis_);
-        ambient->attachAxis(timeAxis_);
-        ambient->attachAxis(ambientAxis_);
-        // One legend entry per quantity, not one per run.
-        if (!firstRun) {
-            for (auto* s : {static_cast<QAbstractSeries*>(measured), static_cast<QAbstractSeries*>(ambient)})
-                for (auto* marker : chart_->legend()->markers(s)) marker->setVisible(false);
-        }
-        firstRun = false;
+        Curve(segments_, false)->replace(measured);
+        Curve(segments_, true)->replace(ambient);
         ++segments_;
+    }
+    for (int k = segments_; k < static_cast<int>(measuredCurves_.size()); ++k) {
+        measuredCurves_[static_cast<std::size_t>(k)]->clear();
+        ambientCurves_[static_cast<std::size_t>(k)]->clear();
     }
     const auto pad = [](double& a, double& b) {
         if (!std::isfinite(a)) a = 0, b = 1;

@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "calib/LiveReadings.h"
 
@@ -11,6 +12,7 @@ class QChart;
 class QChartView;
 class QDateTimeAxis;
 class QLabel;
+class QLineSeries;
 class QPushButton;
 class QValueAxis;
 
@@ -40,6 +42,8 @@ public:
     std::function<void()> onStopRecording;
 
 private:
+    QLineSeries* Curve(int index, bool ambient);
+
     const calib::LiveReadings& live_;
     std::function<QString()> unit_;
     QChart* chart_;
@@ -54,6 +58,8 @@ private:
     QPushButton* record_;
     std::optional<qint64> pausedAt_;
     int segments_ = 0;
+    std::vector<QLineSeries*> measuredCurves_;  // owned by the chart
+    std::vector<QLineSeries*> ambientCurves_;
 };
 
 }  // namespace orv::app::qt
