@@ -81,13 +81,17 @@ QString DeviceReportHtml(const config::ConfigRecord& record, const std::deque<ca
     if (!readings.empty()) {
         html += QStringLiteral(
             "<h3>Last readings</h3><table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" width=\"100%\">"
-            "<tr><th>Time</th><th>Measured value</th><th>Ambient temperature</th><th>RV0 to RV4</th></tr>");
+            "<tr><th width=\"30%\">Time</th><th width=\"20%\">Measured value</th>"
+            "<th width=\"20%\">Ambient temperature</th><th width=\"30%\">RV0 to RV4</th></tr>");
         for (const auto& r : readings) {
             QStringList raw;
             for (auto v : r.block.raw) raw << QString::number(v);
-            html += QStringLiteral("<tr><td nowrap>%1</td><td align=\"right\">%2 %3</td><td align=\"right\">%4 ℃</td>"
+            // Date and time to the second fit the column; the offset from UTC
+            // is the report date's.
+            const QString when = Q(r.isoTime).left(19).replace(QLatin1Char('T'), QLatin1Char(' '));
+            html += QStringLiteral("<tr><td>%1</td><td align=\"right\">%2 %3</td><td align=\"right\">%4 ℃</td>"
                                    "<td>%5</td></tr>")
-                        .arg(Esc(Q(r.isoTime)), num(r.block.measured), Esc(Q(r.unit)), num(r.block.ambient),
+                        .arg(Esc(when), num(r.block.measured), Esc(Q(r.unit)), num(r.block.ambient),
                              raw.join(QLatin1Char(' ')));
         }
         html += QStringLiteral("</table>");
