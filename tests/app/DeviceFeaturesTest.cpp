@@ -175,5 +175,30 @@ TEST_F(DeviceFeaturesTest, TrendRecordsEveryReadingAndBreaksTheCurveAtAMissedPol
                                                         shots + QStringLiteral("/orvane-report")});
 }
 
+TEST(TrendView, ShowsTheLastTenMinutesOrTheWholeRunAndHoldsStillWhenPaused) {
+    constexpr qint64 kStart = 1'000'000'000;
+    constexpr qint64 kLast = kStart + 20 * 60'000;  // 20 minutes of readings, one a minute
+    const struct {
+        bool whole, paused;
+        qint64 from, to;
+    } cases[] = {
+        {false, false, kLast - TrendWindow::kSpanMs + 60'000, kLast + 60'000},
+        {true, false, kStart, kLast + 60'000},
+        {false, true, kLast - TrendWindow::kSpanMs, kLast},  // the reading after the pause does not move it
+        {true, true, kStart, kLast},
+    };
+    for (const auto& c : cases) {
+        qint64 now = kStart;
+        calib::LiveReadings live([&] { return calib::WallTime{now, 0}; }, {});
+        TrendWindow trend(live, {});
+        for (; now <= kLast; now += 60'000) live.OnMeasurement({});
+        trend.SetWholeRun(c.whole);
+        trend.SetPaused(c.paused);
+        now = kLast + 60'000;
+        live.OnMeasurement({});
+        EXPECT_EQ(trend.ShownRange(), std::make_pair(c.from, c.to)) << c.whole << c.paused;
+    }
+}
+
 }  // namespace
 }  // namespace orv::app::qt
