@@ -3,11 +3,14 @@
 // Set ORVANE_SCREENSHOT_DIR to keep pictures of the trend and the report.
 #include <QAction>
 #include <QComboBox>
+#include <QApplication>
 #include <QFile>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
 #include <QPushButton>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -110,6 +113,30 @@ TEST_F(DeviceFeaturesTest, SavedConfigurationComesBackIntoTheWindowWithoutASend)
     const QString error = Features().OpenConfigurationFrom(file);
     EXPECT_TRUE(error.contains(file) && error.contains("truncated")) << error.toStdString();
     EXPECT_EQ(Text(id::RangeFull), QStringLiteral("500"));
+}
+
+TEST_F(DeviceFeaturesTest, TheMenuItemRemembersTheFolderAndNothingElse) {
+    QTemporaryDir config;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config.path());
+    ASSERT_NO_FATAL_FAILURE(OpenConnected());
+    const QString file = dir.filePath("chosen.json");
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            dialog->selectFile(file);
+            QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+        }
+    });
+    answer.start(20);
+    QTimer::singleShot(5000, [] {  // a dialog nobody answers must not hang the run
+        if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+    });
+    Features().SaveConfiguration();
+    EXPECT_TRUE(QFile::exists(file));
+    EXPECT_TRUE(boxes.boxes.empty());
+    QSettings settings(QStringLiteral("orvane"), QStringLiteral("orvane"));
+    EXPECT_EQ(settings.allKeys(), QStringList{"lastFolder"});
+    EXPECT_EQ(settings.value("lastFolder").toString(), dir.path());
 }
 
 TEST_F(DeviceFeaturesTest, FactoryBuildTakesTheCalibrationAndSaysSo) {
