@@ -21,6 +21,9 @@ void LiveReadings::StopRecording() {
 void LiveReadings::OnMeasurement(const protocol::MeasureBlock& block) {
     const WallTime t = now_();
     StampedReading reading{FormatIsoTime(t.ms, t.offsetMinutes), block, unit_ ? unit_() : std::string{}};
+    // A poll stopped and started again by hand leaves time nobody measured,
+    // just as a missed poll does.
+    if (const auto last = series_.LastMs(); last && t.ms - *last > kLongestPollGapMs) series_.BreakRun();
     series_.Add({t.ms, block.measured, block.ambient});
     if (recorder_) recorder_->Write(reading.isoTime, block, reading.unit);
     last_.push_back(std::move(reading));

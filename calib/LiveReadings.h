@@ -31,6 +31,8 @@ struct StampedReading {
 class LiveReadings : public app::DialogObserver {
 public:
     static constexpr std::size_t kKeptForReport = 10;
+    // Readings come once a second; further apart, the curve breaks.
+    static constexpr std::int64_t kLongestPollGapMs = 2500;
 
     // unit gives the measured value's unit as the window shows it now.
     LiveReadings(std::function<WallTime()> now, std::function<std::string()> unit);

@@ -122,9 +122,12 @@ TEST_F(DeviceFeaturesTest, TheMenuItemRemembersTheFolderAndNothingElse) {
     const QString file = dir.filePath("chosen.json");
     QTimer answer;
     QObject::connect(&answer, &QTimer::timeout, [&] {
+        // Typed into the name field and confirmed, as a user does it.
         if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
-            dialog->selectFile(file);
-            QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+            if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+                name->setText(file);
+                QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+            }
         }
     });
     answer.start(20);

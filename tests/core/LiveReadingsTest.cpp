@@ -56,9 +56,15 @@ TEST(LiveReadings, RecordsEachAnsweredPollAndLeavesAGapForAMissedOne) {
     h.Click(id::AutoUpload);
     h.Advance(2500);  // answers at +6.5 and +7.5 s
     live.StopRecording();
+    // Stopped by hand and started again later: a gap as well.
+    h.Click(id::StopUpload);
+    h.Advance(5000);
+    h.Click(id::AutoUpload);
+    h.Advance(1500);
+    h.Click(id::StopUpload);
 
     const auto& runs = live.Series().Runs();
-    ASSERT_EQ(runs.size(), 2u);
+    ASSERT_EQ(runs.size(), 3u);
     EXPECT_EQ(runs[0].size(), 3u);
     EXPECT_EQ(runs[1].size(), 2u);
 
