@@ -69,6 +69,8 @@ void CMyDlg::PollTick() {
     if (PollMissed) {
         // Stopped before the box: its nested loop would deliver more ticks.
         EndPoll();
+        // Before the box: listeners mark the gap while it waits for OK.
+        Notify([](DialogObserver& o) { o.OnPollMissed(); });
         window_.MessageBox("Time Out !", MessageIcon::Exclamation);
         return;
     }

@@ -5,7 +5,7 @@
 
 # Programs in the package; each has a manual page packaging/man/NAME.1. A new
 # program adds its name here and its page beside the others.
-set(ORV_PACKAGE_PROGRAMS orvane orvane-sim)
+set(ORV_PACKAGE_PROGRAMS orvane orvane-sim orvane-cli)
 
 install(TARGETS orvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES packaging/orvane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -65,7 +65,7 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Orvane tools team <tools@orvane.invalid>")
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6serialport6 (>= 6.4), qt6-qpa-plugins, fonts-arphic-uming | fonts-noto-cjk")
+    "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6serialport6 (>= 6.4), libqt6charts6 (>= 6.4), qt6-qpa-plugins, fonts-arphic-uming | fonts-noto-cjk")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

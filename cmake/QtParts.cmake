@@ -1,5 +1,5 @@
 # The layers that need Qt: the serial link on Qt SerialPort and the window.
-find_package(Qt6 REQUIRED COMPONENTS Core Widgets SerialPort)
+find_package(Qt6 REQUIRED COMPONENTS Core Widgets SerialPort Charts)
 
 file(GLOB ORV_LINK_SRC CONFIGURE_DEPENDS link/serial/*.cpp link/serial/*.h)
 list(FILTER ORV_LINK_SRC EXCLUDE REGEX "link/serial/PortNaming\\.(cpp|h)$")
@@ -9,7 +9,7 @@ target_link_libraries(orvane_link PUBLIC orvane_protocol orvane_portnames Qt6::C
 file(GLOB ORV_APP_SRC CONFIGURE_DEPENDS app/qt/*.cpp app/qt/*.h)
 list(FILTER ORV_APP_SRC EXCLUDE REGEX "app/qt/main\\.cpp$")
 add_library(orvane_front STATIC ${ORV_APP_SRC})
-target_link_libraries(orvane_front PUBLIC orvane_core orvane_link orvane_discovery orvane_sim Qt6::Widgets)
+target_link_libraries(orvane_front PUBLIC orvane_core orvane_link orvane_discovery orvane_sim Qt6::Widgets Qt6::Charts)
 
 # The dialog templates, list entries, string table and icon are data compiled
 # into the program; the window and its tests read the same table.

@@ -166,7 +166,7 @@ void Transmitter::Handle(std::span<const std::uint8_t> frame, std::vector<std::u
                     " is outside the block, not answered");
                 return;
             }
-            std::copy(payload.begin() + 1, payload.end(), block_.begin() + start);
+            if (!faults.keepBlock) std::copy(payload.begin() + 1, payload.end(), block_.begin() + start);
             std::vector<std::uint8_t> answer{0, kWriteParams, static_cast<std::uint8_t>(count)};
             Seal(answer);
             Answer(std::move(answer), out);

@@ -29,6 +29,7 @@ struct Faults {
     bool silent = false;           // never answer
     bool corruptChecksum = false;  // answer with a wrong last byte
     bool wrongFunction = false;    // answer with another function code (0x80 | f, checksum right)
+    bool keepBlock = false;        // acknowledge writes but store nothing, like a worn-out memory
 };
 
 // Signals applied to the terminals, in physical units. The device reads the

@@ -14,6 +14,7 @@ packages=(
   nsis xdotool unzip
   clang libclang-rt-14-dev
   dpkg-dev file lintian appstream desktop-file-utils
+  nlohmann-json3-dev qt6-charts-dev poppler-utils
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -30,6 +30,10 @@ void CMyDlg::Dispatch(const std::function<void()>& handler) {
     }
 }
 
+void CMyDlg::AddObserver(DialogObserver* observer) { observers_.push_back(observer); }
+
+void CMyDlg::RemoveObserver(DialogObserver* observer) { std::erase(observers_, observer); }
+
 void CMyDlg::OnTimerEvent(int timerId) {
     Dispatch([&] { OnTimer(timerId); });
 }

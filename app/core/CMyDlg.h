@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/core/DialogObserver.h"
 #include "app/core/WindowServices.h"
 #include "app/core/WindowSettings.h"
 #include "config/ParamImage.h"
@@ -127,6 +128,10 @@ public:
     // Factory build only: enables the panel controls the standard build leaves disabled.
     void EnableFactoryPanel();
 
+    // Listeners are told, never asked; the caller keeps them alive until removed.
+    void AddObserver(DialogObserver* observer);
+    void RemoveObserver(DialogObserver* observer);
+
     WindowServices& Window() { return window_; }
     protocol::CMSComm& Comm() { return comm_; }
 
@@ -136,6 +141,14 @@ private:
     std::function<int()> findBridgePort_;
     // Buttons beyond the poll's own list that were enabled when it started.
     std::vector<int> pollHeld_;
+    std::vector<DialogObserver*> observers_;
+
+    template <typename Event>
+    void Notify(const Event& event) {
+        // A copy: a listener may remove itself while being told.
+        const std::vector<DialogObserver*> now = observers_;
+        for (DialogObserver* o : now) event(*o);
+    }
 };
 
 }  // namespace orv::app

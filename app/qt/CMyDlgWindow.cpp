@@ -11,6 +11,7 @@
 #include "app/core/ControlIds.h"
 #include "app/qt/AppIcon.h"
 #include "app/qt/CAboutDlg.h"
+#include "app/qt/DeviceFeatures.h"
 #include "app/qt/ResourceTable.h"
 
 namespace orv::app::qt {
@@ -34,12 +35,14 @@ CMyDlgWindow::CMyDlgWindow(std::unique_ptr<protocol::CMSComm> comm, std::functio
     core_ = std::make_unique<CMyDlg>(*services_, *comm_, std::move(findBridgePort));
     services_->onTimer = [this](int timerId) { core_->OnTimerEvent(timerId); };
     WireControls();
+    features_ = std::make_unique<DeviceFeatures>(*this);
 }
 
 CMyDlgWindow::~CMyDlgWindow() {
     // No tick may reach a core that is being taken apart.
     services_->KillAllTimers();
     services_->onTimer = nullptr;
+    features_.reset();
 }
 
 void CMyDlgWindow::WireControls() {
@@ -71,6 +74,13 @@ void CMyDlgWindow::accept() {
 
 std::unique_ptr<QMenu> CMyDlgWindow::CreateWindowMenu() {
     auto menu = std::make_unique<QMenu>(this);
+    for (QAction* action : features_->MenuActions()) {
+        if (action)
+            menu->addAction(action);
+        else
+            menu->addSeparator();
+    }
+    menu->addSeparator();
     menu->addAction(tr("Close"), this, &QDialog::reject);
     const QString about = ResourceTable::Builtin().String(id::StrAboutItem);
     if (!about.isEmpty()) {

@@ -14,6 +14,8 @@ class QMenu;
 
 namespace orv::app::qt {
 
+class DeviceFeatures;
+
 class CMyDlgWindow : public QDialog {
     Q_OBJECT
 public:
@@ -34,9 +36,11 @@ public:
     const DialogBaseUnits& Units() const { return units_; }
     bool IsFactory() const { return factory_; }
 
-    // The window menu offered on a right click: "Close", then, when string 101
-    // is not empty, a separator and the about item.
+    // The window menu offered on a right click: the saved configuration,
+    // trend, recording and report items, a separator, "Close", then, when
+    // string 101 is not empty, a separator and the about item.
     std::unique_ptr<QMenu> CreateWindowMenu();
+    DeviceFeatures& Features() { return *features_; }
     void ShowAbout();
 
 public slots:
@@ -53,7 +57,8 @@ private:
     DialogBaseUnits units_;
     std::unique_ptr<protocol::CMSComm> comm_;
     std::unique_ptr<QtWindowServices> services_;
-    std::unique_ptr<CMyDlg> core_;  // last: goes first, while comm and services still exist
+    std::unique_ptr<CMyDlg> core_;  // goes before comm and services, which it uses
+    std::unique_ptr<DeviceFeatures> features_;  // goes first: it listens to the core
 };
 
 }  // namespace orv::app::qt

@@ -8,6 +8,7 @@
 #include "app/core/ControlIds.h"
 #include "protocol/Frames.h"
 #include "protocol/FunctionCode.h"
+#include "protocol/MeasureBlock.h"
 #include "protocol/engine/CommandCatalogue.h"
 
 namespace orv::app {
@@ -57,12 +58,18 @@ void CMyDlg::OnCommEvent() {
                 window_.EnableControl(id::Connection, false);
                 window_.EnableControl(id::PortList, false);
             }
+            Notify([&](DialogObserver& o) { o.OnParamsRead(block); });
             break;
         }
         case ToByte(FunctionCode::ReadMeasure):
             if (MeasureStep == 0) {
                 PollMissed = false;
+                // Decoded again here rather than from the window's texts, which
+                // are rounded to the range's decimals.
+                const auto reading = protocol::DecodeMeasureBlock(
+                    std::span<const std::uint8_t, 18>(ReceiveBuffer.data() + kParamPayloadAt, 18));
                 ShowMeasurement();
+                Notify([&](DialogObserver& o) { o.OnMeasurement(reading); });
             } else if (MeasureStep >= 1 && MeasureStep <= 5) {
                 window_.KillTimer(id::TimerViewBase + MeasureStep);
                 ApplyCalibrationView(MeasureStep);

@@ -38,6 +38,7 @@ const char* const kUsage =
     "  --silent           never answer\n"
     "  --bad-checksum     answer with a wrong checksum\n"
     "  --wrong-function   answer with another function code\n"
+    "  --keep-block       acknowledge writes but store nothing\n"
     "  --quiet            do not print the frame log\n"
     "  -h, --help         show this help\n";
 
@@ -82,6 +83,8 @@ int Parse(int argc, char** argv, Options& o) {
             o.faults.corruptChecksum = true;
         } else if (arg == "--wrong-function") {
             o.faults.wrongFunction = true;
+        } else if (arg == "--keep-block") {
+            o.faults.keepBlock = true;
         } else if (arg == "--quiet") {
             o.quiet = true;
         } else {

@@ -1,0 +1,60 @@
+#pragma once
+// The window menu's features beside the dialog: saved configurations, the
+// live trend with its CSV recording, and the device report. They listen to
+// what the dialog takes in and change nothing of what it does; unused, they
+// leave the window and the line exactly as they are.
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <memory>
+
+#include "app/core/ConfigTransfer.h"
+#include "calib/LiveReadings.h"
+
+class QAction;
+class QWidget;
+
+namespace orv::app::qt {
+
+class CMyDlgWindow;
+class TrendWindow;
+
+class DeviceFeatures : public QObject {
+    Q_OBJECT
+public:
+    explicit DeviceFeatures(CMyDlgWindow& window);
+    ~DeviceFeatures() override;
+
+    // For the window menu, in order; a null entry stands for a separator.
+    // Each carries its keyboard shortcut and is also an action of the window.
+    QList<QAction*> MenuActions() const { return actions_; }
+
+    // From the menu: ask for a file, then do it, and say what went wrong.
+    void SaveConfiguration();
+    void OpenConfiguration();
+    void ShowTrend();
+    void RecordCsv();
+    void DeviceReport();
+
+    // The same with the file given; an empty result means it worked.
+    QString SaveConfigurationTo(const QString& file);
+    QString OpenConfigurationFrom(const QString& file);
+    QString RecordCsvTo(const QString& file);
+    QString WriteReportTo(const QString& file);
+
+    TrendWindow* Trend() const;
+    const calib::LiveReadings& Live() const { return *live_; }
+
+private:
+    QString AskForFile(bool save, const QString& caption, const QString& filter, const QString& suffix);
+    void Complain(const QString& text);
+
+    CMyDlgWindow& window_;
+    LastBlockRead lastRead_;
+    std::unique_ptr<calib::LiveReadings> live_;
+    QPointer<TrendWindow> trend_;
+    QList<QAction*> actions_;
+};
+
+}  // namespace orv::app::qt

@@ -1,0 +1,63 @@
+#pragma once
+// What the poll brings in, kept for the features beside the window: the
+// trend's runs, the last readings for the device report, and the CSV
+// recording while one runs. Time comes from outside, so tests drive it on a
+// virtual clock and the front end on the wall clock.
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/core/DialogObserver.h"
+#include "calib/ReadingRecorder.h"
+#include "calib/TrendSeries.h"
+
+namespace orv::calib {
+
+struct WallTime {
+    std::int64_t ms;    // since the epoch
+    int offsetMinutes;  // of local time from UTC
+};
+
+struct StampedReading {
+    std::string isoTime;
+    protocol::MeasureBlock block;
+    std::string unit;
+};
+
+class LiveReadings : public app::DialogObserver {
+public:
+    static constexpr std::size_t kKeptForReport = 10;
+    // Readings come once a second; further apart, the curve breaks.
+    static constexpr std::int64_t kLongestPollGapMs = 2500;
+
+    // unit gives the measured value's unit as the window shows it now.
+    LiveReadings(std::function<WallTime()> now, std::function<std::string()> unit);
+
+    // Replaces a recording that runs; Recorder()->Error() says if it failed to start.
+    void StartRecording(const std::filesystem::path& file);
+    void StopRecording();
+    const ReadingRecorder* Recorder() const { return recorder_.get(); }
+
+    const TrendSeries& Series() const { return series_; }
+    // Oldest first, at most kKeptForReport.
+    const std::deque<StampedReading>& Last() const { return last_; }
+
+    // Called after every change, for a window that draws the readings.
+    std::function<void()> onChange;
+
+    void OnMeasurement(const protocol::MeasureBlock& block) override;
+    void OnPollMissed() override;
+
+private:
+    std::function<WallTime()> now_;
+    std::function<std::string()> unit_;
+    TrendSeries series_;
+    std::deque<StampedReading> last_;
+    std::unique_ptr<ReadingRecorder> recorder_;
+};
+
+}  // namespace orv::calib

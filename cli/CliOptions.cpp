@@ -1,0 +1,178 @@
+#include "cli/CliOptions.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "cli/Version.h"
+
+namespace orv::cli {
+
+const char* const kUsageText =
+    "Usage: orvane-cli [--port PORT]... [--json] [--timeout-scale F] COMMAND [ARGS]\n"
+    "\n"
+    "Commands:\n"
+    "  ports                       list the USB serial bridges found\n"
+    "  read [-o FILE]              read the settings; -o saves a configuration file\n"
+    "  write FILE [--no-verify]    write a configuration file's settings, then read back and compare\n"
+    "  set NAME=VALUE...           change single settings, then read back and compare\n"
+    "  measure [--count N] [--interval S] [--csv]\n"
+    "                              poll the readings, one line each\n"
+    "  restart                     restart the device\n"
+    "  factory-reset --yes         restore the factory settings\n"
+    "\n"
+    "Options:\n"
+    "  --port PORT         COMk, a device path, or auto (default); repeat for several devices\n"
+    "  --json              print one JSON document instead of text\n"
+    "  --timeout-scale F   multiply every time-out by F (0.05 to 100)\n"
+    "  -h, --help          show this help\n"
+    "  --version           show the version\n"
+    "\n"
+    "Settings for set: input-type, cjc, wiring, range-zero, range-full, offset,\n"
+    "damping, break-alarm, output-direction.\n"
+    "\n"
+    "Exit status: 0 every port succeeded, 1 a device failed, 2 usage or input error.\n";
+
+namespace {
+
+std::optional<double> Number(const std::string& text) {
+    double value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || text.empty() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<Command> CommandNamed(const std::string& name) {
+    if (name == "ports") return Command::Ports;
+    if (name == "read") return Command::Read;
+    if (name == "write") return Command::Write;
+    if (name == "set") return Command::Set;
+    if (name == "measure") return Command::Measure;
+    if (name == "restart") return Command::Restart;
+    if (name == "factory-reset") return Command::FactoryReset;
+    return std::nullopt;
+}
+
+ParsedCommandLine Usage(const std::string& problem) { return {std::nullopt, {}, problem}; }
+
+}  // namespace
+
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
+    CliOptions o;
+    std::optional<Command> command;
+    std::vector<std::string> operands;
+    bool sawYes = false, sawNoVerify = false, sawCsv = false, sawOutput = false, sawCount = false, sawInterval = false;
+
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string arg = args[i];
+        std::string inlineValue;
+        bool hasInline = false;
+        if (arg.rfind("--", 0) == 0) {
+            if (const auto eq = arg.find('='); eq != std::string::npos) {
+                inlineValue = arg.substr(eq + 1);
+                arg.resize(eq);
+                hasInline = true;
+            }
+        }
+        auto value = [&](std::string& out) {
+            if (hasInline) {
+                out = inlineValue;
+                return true;
+            }
+            if (i + 1 >= args.size()) return false;
+            out = args[++i];
+            return true;
+        };
+        std::string v;
+        if (arg == "-h" || arg == "--help") return {std::nullopt, kUsageText, {}};
+        if (arg == "--version") return {std::nullopt, std::string("orvane-cli ") + kVersion + "\n", {}};
+        if (arg == "--port") {
+            if (!value(v) || v.empty()) return Usage("--port needs COMk, a device path or auto");
+            o.ports.push_back(v);
+        } else if (arg == "--json") {
+            o.json = true;
+        } else if (arg == "--timeout-scale") {
+            const auto f = value(v) ? Number(v) : std::nullopt;
+            if (!f || *f < 0.05 || *f > 100) return Usage("--timeout-scale takes a number from 0.05 to 100");
+            o.timeoutScale = *f;
+        } else if (arg == "-o" || arg == "--output") {
+            if (!value(v) || v.empty()) return Usage("-o needs a file name");
+            o.outputFile = v;
+            sawOutput = true;
+        } else if (arg == "--no-verify") {
+            o.verify = false;
+            sawNoVerify = true;
+        } else if (arg == "--count") {
+            const auto n = value(v) ? Number(v) : std::nullopt;
+            if (!n || *n < 1 || *n > 1e6 || std::floor(*n) != *n) return Usage("--count takes a whole number from 1 to 1000000");
+            o.count = static_cast<int>(*n);
+            sawCount = true;
+        } else if (arg == "--interval") {
+            const auto s = value(v) ? Number(v) : std::nullopt;
+            if (!s || *s < 0 || *s > 3600) return Usage("--interval takes seconds from 0 to 3600");
+            o.intervalSeconds = *s;
+            sawInterval = true;
+        } else if (arg == "--csv") {
+            o.csv = true;
+            sawCsv = true;
+        } else if (arg == "--yes") {
+            o.confirmed = true;
+            sawYes = true;
+        } else if (arg.size() > 1 && arg[0] == '-' && !command) {
+            return Usage("unknown option '" + args[i] + "'");
+        } else if (!command) {
+            command = CommandNamed(arg);
+            if (!command) return Usage("unknown command '" + arg + "'");
+        } else if (arg.size() > 1 && arg[0] == '-' && *command != Command::Set) {
+            return Usage("unknown option '" + args[i] + "'");
+        } else {
+            operands.push_back(args[i]);
+        }
+    }
+    if (!command) return Usage("no command given");
+    o.command = *command;
+
+    auto only = [&](bool used, const char* option, const char* where) -> std::optional<ParsedCommandLine> {
+        if (used) return Usage(std::string(option) + " belongs to " + where);
+        return std::nullopt;
+    };
+    if (auto u = only(sawOutput && o.command != Command::Read, "-o", "read")) return *u;
+    if (auto u = only(sawNoVerify && o.command != Command::Write, "--no-verify", "write")) return *u;
+    if (auto u = only((sawCount || sawInterval || sawCsv) && o.command != Command::Measure, "--count, --interval and --csv", "measure")) return *u;
+    if (auto u = only(sawYes && o.command != Command::FactoryReset, "--yes", "factory-reset")) return *u;
+
+    switch (o.command) {
+        case Command::Write:
+            if (operands.size() != 1) return Usage("write takes one configuration file");
+            o.inputFile = operands[0];
+            operands.clear();
+            break;
+        case Command::Set: {
+            if (operands.empty()) return Usage("set needs at least one NAME=VALUE");
+            for (const auto& text : operands) {
+                auto parsed = ParseAssignment(text);
+                if (!parsed.assignment) return Usage(parsed.error);
+                for (const auto& earlier : o.assignments)
+                    if (earlier.setting == parsed.assignment->setting)
+                        return Usage(std::string(earlier.setting->name) + " is given twice");
+                o.assignments.push_back(std::move(*parsed.assignment));
+            }
+            operands.clear();
+            break;
+        }
+        case Command::FactoryReset:
+            if (!o.confirmed)
+                return Usage("factory-reset overwrites every setting and calibration with the factory block; "
+                             "add --yes to confirm");
+            break;
+        default: break;
+    }
+    if (!operands.empty()) return Usage("unexpected argument '" + operands.front() + "'");
+    if (o.command == Command::Ports && !o.ports.empty()) return Usage("ports takes no --port");
+    if (o.command == Command::Read && !o.outputFile.empty() && o.ports.size() > 1)
+        return Usage("read -o saves one device's configuration; give one --port");
+    if (o.ports.empty() && o.command != Command::Ports) o.ports.push_back("auto");
+    return {std::move(o), {}, {}};
+}
+
+}  // namespace orv::cli

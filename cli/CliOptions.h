@@ -1,0 +1,40 @@
+#pragma once
+// The command line, parsed and checked before any port is opened: everything
+// wrong here is a usage error (exit status 2) and nothing reaches a device.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/SettingNames.h"
+
+namespace orv::cli {
+
+enum class Command { Ports, Read, Write, Set, Measure, Restart, FactoryReset };
+
+struct CliOptions {
+    std::vector<std::string> ports;  // as given; empty means "auto"
+    bool json = false;
+    double timeoutScale = 1.0;
+    Command command = Command::Read;
+
+    std::string outputFile;         // read -o
+    std::string inputFile;          // write FILE
+    bool verify = true;             // write --no-verify
+    std::vector<Assignment> assignments;  // set
+    int count = 1;                  // measure
+    double intervalSeconds = 1.0;   // measure
+    bool csv = false;               // measure
+    bool confirmed = false;         // factory-reset --yes
+};
+
+struct ParsedCommandLine {
+    std::optional<CliOptions> options;  // set when a command is to run
+    std::string output;                 // --help or --version text for stdout
+    std::string error;                  // usage error for stderr (exit 2)
+};
+
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+extern const char* const kUsageText;
+
+}  // namespace orv::cli

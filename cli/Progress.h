@@ -1,0 +1,29 @@
+#pragma once
+// Where each port has got to, for the person watching a bench run. On a
+// terminal every port keeps one line that is rewritten in place; otherwise
+// (a log file, a pipe) each step is a plain line of its own.
+#include <mutex>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace orv::cli {
+
+class Progress {
+public:
+    Progress(std::ostream& out, bool terminal, std::vector<std::string> labels);
+    // Called from the ports' worker threads.
+    void Step(std::size_t port, const std::string& text);
+
+private:
+    void Redraw();
+
+    std::ostream& out_;
+    bool terminal_;
+    std::vector<std::string> labels_;
+    std::vector<std::string> lines_;
+    bool drawn_ = false;
+    std::mutex mutex_;
+};
+
+}  // namespace orv::cli

@@ -1,0 +1,234 @@
+// The window menu's saved configurations, trend, recording and report,
+// against the simulated transmitter on a pseudo-terminal in real time.
+// Set ORVANE_SCREENSHOT_DIR to keep pictures of the trend and the report.
+#include <QAction>
+#include <QComboBox>
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProcess>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "app/core/ControlIds.h"
+#include "app/qt/CMyDlgWindow.h"
+#include "app/qt/DeviceFeatures.h"
+#include "app/qt/SimulatedBridge.h"
+#include "app/qt/TrendWindow.h"
+#include "link/serial/QtSerialComm.h"
+#include "sim/PtyDevice.h"
+#include "QtTestSupport.h"
+
+namespace orv::app::qt {
+namespace {
+
+using apptest::BoxWatcher;
+using apptest::FrameLog;
+using apptest::WaitUntil;
+
+constexpr int kAnswerWaitMs = 4000;
+
+QStringList FileLines(const QString& file) {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+class DeviceFeaturesTest : public ::testing::Test {
+protected:
+    void OpenConnected(bool factory = false) {
+        device.SetLog(log.Sink());
+        window = std::make_unique<CMyDlgWindow>(
+            std::make_unique<link::QtSerialComm>(SimulatedPortResolver(device.SlavePath())), FindSimulatedBridgePort,
+            factory);
+        window->Initialise();
+        window->show();
+        ASSERT_TRUE(WaitUntil([&] { return !window->Control(id::Connection)->isEnabled(); }, kAnswerWaitMs));
+    }
+    QString Text(int controlId) const { return qobject_cast<QLineEdit*>(window->Control(controlId))->text(); }
+    QComboBox* List(int controlId) const { return qobject_cast<QComboBox*>(window->Control(controlId)); }
+    void Click(int controlId) { qobject_cast<QPushButton*>(window->Control(controlId))->click(); }
+    DeviceFeatures& Features() { return window->Features(); }
+    void Shoot(QWidget& widget, const QString& name) {
+        const QString dir = qEnvironmentVariable("ORVANE_SCREENSHOT_DIR");
+        if (!dir.isEmpty()) widget.grab().save(dir + QLatin1Char('/') + name);
+    }
+
+    QTemporaryDir dir;
+    BoxWatcher boxes;
+    FrameLog log;
+    sim::PtyDevice device;
+    std::unique_ptr<CMyDlgWindow> window;
+};
+
+TEST_F(DeviceFeaturesTest, MenuItemsCarryTheirShortcutsBeforeClose) {
+    ASSERT_NO_FATAL_FAILURE(OpenConnected());
+    const std::unique_ptr<QMenu> menu = window->CreateWindowMenu();
+    QStringList items;
+    for (QAction* a : menu->actions())
+        items << (a->isSeparator() ? QStringLiteral("-") : a->text() + QLatin1Char('|') + a->shortcut().toString());
+    EXPECT_EQ(items.mid(0, 8), (QStringList{"Open Configuration...|Ctrl+O", "Save Configuration...|Ctrl+S", "-",
+                                            "Trend...|Ctrl+T", "Record to CSV...|Ctrl+R",
+                                            "Device Report...|Ctrl+P", "-", "Close|"}));
+    // The shortcuts work with the menu closed.
+    for (QAction* a : Features().MenuActions()) {
+        if (a) {
+            EXPECT_TRUE(window->actions().contains(a)) << a->text().toStdString();
+        }
+    }
+}
+
+TEST_F(DeviceFeaturesTest, SavedConfigurationComesBackIntoTheWindowWithoutASend) {
+    ASSERT_NO_FATAL_FAILURE(OpenConnected());
+    Click(id::UploadParams);
+    ASSERT_TRUE(WaitUntil([&] { return Text(id::RangeFull) == QStringLiteral("1300.0"); }, kAnswerWaitMs));
+    const QString file = dir.filePath("plant.json");
+    ASSERT_EQ(Features().SaveConfigurationTo(file), QString());
+    EXPECT_TRUE(FileLines(file).join('\n').contains("\"format\": \"orvane-configuration\""));
+
+    // The user changes the type and the range without writing them.
+    List(id::InputType)->setCurrentIndex(9);
+    emit List(id::InputType)->activated(9);
+    qobject_cast<QLineEdit*>(window->Control(id::RangeFull))->setText("500");
+    const std::size_t frames = log.Size();
+
+    ASSERT_EQ(Features().OpenConfigurationFrom(file), QString());
+    EXPECT_EQ(List(id::InputType)->currentIndex(), 0);
+    EXPECT_EQ(Text(id::RangeFull), QStringLiteral("1300.0"));
+    EXPECT_EQ(Text(id::UnitZero), QStringLiteral("℃"));
+    apptest::Pump(300);
+    EXPECT_EQ(log.Size(), frames) << "nothing goes to the device";
+    EXPECT_TRUE(boxes.boxes.empty());
+
+    // A refused file names itself and the reason and leaves the window alone.
+    QFile cut(file);
+    ASSERT_TRUE(cut.open(QIODevice::ReadWrite));
+    cut.resize(cut.size() / 2);
+    cut.close();
+    qobject_cast<QLineEdit*>(window->Control(id::RangeFull))->setText("500");
+    const QString error = Features().OpenConfigurationFrom(file);
+    EXPECT_TRUE(error.contains(file) && error.contains("truncated")) << error.toStdString();
+    EXPECT_EQ(Text(id::RangeFull), QStringLiteral("500"));
+}
+
+TEST_F(DeviceFeaturesTest, TheMenuItemRemembersTheFolderAndNothingElse) {
+    QTemporaryDir config;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config.path());
+    ASSERT_NO_FATAL_FAILURE(OpenConnected());
+    const QString file = dir.filePath("chosen.json");
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        // Typed into the name field and confirmed, as a user does it.
+        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+                name->setText(file);
+                QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+            }
+        }
+    });
+    answer.start(20);
+    QTimer::singleShot(5000, [] {  // a dialog nobody answers must not hang the run
+        if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+    });
+    Features().SaveConfiguration();
+    EXPECT_TRUE(QFile::exists(file));
+    EXPECT_TRUE(boxes.boxes.empty());
+    QSettings settings(QStringLiteral("orvane"), QStringLiteral("orvane"));
+    EXPECT_EQ(settings.allKeys(), QStringList{"lastFolder"});
+    EXPECT_EQ(settings.value("lastFolder").toString(), dir.path());
+}
+
+TEST_F(DeviceFeaturesTest, FactoryBuildTakesTheCalibrationAndSaysSo) {
+    ASSERT_NO_FATAL_FAILURE(OpenConnected(true));
+    const QString file = dir.filePath("factory.json");
+    ASSERT_EQ(Features().SaveConfigurationTo(file), QString());
+    const QString trim = Text(id::Out1ZeroTrim);
+    qobject_cast<QLineEdit*>(window->Control(id::Out1ZeroTrim))->setText("1");
+    ASSERT_EQ(Features().OpenConfigurationFrom(file), QString());
+    EXPECT_EQ(Text(id::Out1ZeroTrim), trim);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_TRUE(boxes.boxes[0].text.contains("calibration constants and trims"));
+}
+
+TEST_F(DeviceFeaturesTest, TrendRecordsEveryReadingAndBreaksTheCurveAtAMissedPoll) {
+    ASSERT_NO_FATAL_FAILURE(OpenConnected());
+    Features().ShowTrend();
+    TrendWindow* trend = Features().Trend();
+    ASSERT_NE(trend, nullptr);
+    const QString csv = dir.filePath("run.csv");
+    ASSERT_EQ(Features().RecordCsvTo(csv), QString());
+
+    Click(id::AutoUpload);
+    ASSERT_TRUE(WaitUntil([&] { return Features().Live().Series().Runs().size() == 1 &&
+                                       Features().Live().Series().Runs()[0].size() == 2; },
+                          3500));
+    // Lines are on disk as they arrive, not when the recording ends.
+    EXPECT_EQ(FileLines(csv).size(), 3);
+    EXPECT_TRUE(trend->StatusText().contains(csv) && trend->StatusText().contains("2 reading"))
+        << trend->StatusText().toStdString();
+
+    device.WithDevice([](sim::Transmitter& t) { t.faults.silent = true; });
+    ASSERT_TRUE(WaitUntil([&] { return !boxes.boxes.empty(); }, 3500));
+    EXPECT_EQ(boxes.boxes[0].text, QStringLiteral("Time Out !"));
+    device.WithDevice([](sim::Transmitter& t) { t.faults.silent = false; });
+    Click(id::AutoUpload);
+    ASSERT_TRUE(WaitUntil([&] { return Features().Live().Series().Runs().size() == 2; }, 3500));
+    Click(id::StopUpload);
+    EXPECT_EQ(trend->CurveSegments(), 2);
+    EXPECT_TRUE(trend->StatsText().contains("mean")) << trend->StatsText().toStdString();
+
+    const QStringList lines = FileLines(csv);
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines[0], QStringLiteral("time,measured,ambient,unit,rv0,rv1,rv2,rv3,rv4"));
+    EXPECT_EQ(lines[3].split(',').size(), 9);
+    trend->SetWholeRun(true);
+    Shoot(*trend, QStringLiteral("orvane-trend.png"));
+
+    // The report of the same window, with the readings just taken.
+    const QString pdf = dir.filePath("report.pdf");
+    ASSERT_EQ(Features().WriteReportTo(pdf), QString());
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(20000));
+    const QString report = QString::fromUtf8(text.readAllStandardOutput());
+    for (const char* part : {"Device Report", "QV-UN2", "TC- K", "Range full", "1300.0", "Output 2 full-scale trim",
+                             "Last readings", "Technician's name", "Signature"})
+        EXPECT_TRUE(report.contains(QString::fromUtf8(part))) << part << "\n" << report.toStdString();
+    const QString shots = qEnvironmentVariable("ORVANE_SCREENSHOT_DIR");
+    if (!shots.isEmpty())
+        QProcess::execute(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"),
+                                                        QStringLiteral("80"), QStringLiteral("-singlefile"), pdf,
+                                                        shots + QStringLiteral("/orvane-report")});
+}
+
+TEST(TrendView, ShowsTheLastTenMinutesOrTheWholeRunAndHoldsStillWhenPaused) {
+    constexpr qint64 kStart = 1'000'000'000;
+    constexpr qint64 kLast = kStart + 20 * 60'000;  // 20 minutes of readings, one a minute
+    const struct {
+        bool whole, paused;
+        qint64 from, to;
+    } cases[] = {
+        {false, false, kLast - TrendWindow::kSpanMs + 60'000, kLast + 60'000},
+        {true, false, kStart, kLast + 60'000},
+        {false, true, kLast - TrendWindow::kSpanMs, kLast},  // the reading after the pause does not move it
+        {true, true, kStart, kLast},
+    };
+    for (const auto& c : cases) {
+        qint64 now = kStart;
+        calib::LiveReadings live([&] { return calib::WallTime{now, 0}; }, {});
+        TrendWindow trend(live, {});
+        for (; now <= kLast; now += 60'000) live.OnMeasurement({});
+        trend.SetWholeRun(c.whole);
+        trend.SetPaused(c.paused);
+        now = kLast + 60'000;
+        live.OnMeasurement({});
+        EXPECT_EQ(trend.ShownRange(), std::make_pair(c.from, c.to)) << c.whole << c.paused;
+    }
+}
+
+}  // namespace
+}  // namespace orv::app::qt
