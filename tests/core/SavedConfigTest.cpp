@@ -88,7 +88,8 @@ TEST(SavedConfig, OpenedOnAnotherDeviceShowsTheSameAndUpdateAllWritesTheBlockRea
         if (!factory) {
             // Calibration and trims stay the connected device's own.
             const auto other = Shown(c.h.window);
-            for (int cal : {id::MillivoltCal, id::Out2FullTrim, id::Out2FullSim}) expected[cal] = other.at(cal);
+            for (int cal : {id::ResistanceCal, id::MillivoltCal, id::Out2FullTrim, id::Out2FullSim})
+                expected[cal] = other.at(cal);
             EXPECT_EQ(c.h.window.GetControlText(id::MillivoltCal), "11");
         }
         EXPECT_EQ(Shown(c.h.window), expected) << factory;
