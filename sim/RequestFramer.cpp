@@ -78,7 +78,8 @@ std::vector<FramerEvent> RequestFramer::Scan(bool quiet) {
     std::size_t start = 0;
     while (start < all.size()) {
         const auto rest = all.subspan(start);
-        // Every request is addressed to device 0.
+        // No frame starts here: every request is addressed to device 0 and
+        // opens with a header this device knows.
         if (rest[0] != 0 || (rest.size() >= kHeader && !LooksLikeHeader(rest))) {
             events.Drop(noise, rest[0]);
             ++start;
