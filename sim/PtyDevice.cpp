@@ -175,32 +175,29 @@ void PtyDevice::Run() {
             if (!Pause(Clock::now() + std::chrono::milliseconds(kPollMs))) break;
             continue;
         }
-        if (ready == 0) {
-            // A tool sends a request in one burst, so a quiet line means a
-            // half-received frame will never be completed.
-            {
-                std::lock_guard lock(deviceMutex_);
-                device_.LineIdle();
-                lines.swap(deviceLines_);
-            }
-            Emit(lines);
-            continue;
-        }
-        if (!(fds[0].revents & (POLLIN | POLLHUP | POLLERR))) continue;
-
-        const ssize_t got = ::read(master_, buffer, sizeof buffer);
-        if (got <= 0) {
-            // We hold the slave open, so a hang-up should not happen; if it
-            // does, do not spin on it.
-            if (got < 0 && (errno == EAGAIN || errno == EINTR)) continue;
-            if (!Pause(Clock::now() + std::chrono::milliseconds(kPollMs))) break;
-            continue;
-        }
-        CheckLine(lines);
-
         std::vector<std::uint8_t> answer;
         unsigned delayMs = 0;
-        {
+        if (ready == 0) {
+            // A tool sends a request in one burst, so a quiet line means a
+            // half-received frame will never be completed; a request it hid
+            // is answered now.
+            std::lock_guard lock(deviceMutex_);
+            answer = device_.LineIdle();
+            delayMs = device_.answerDelayMs;
+            lines.swap(deviceLines_);
+        } else {
+            if (!(fds[0].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+
+            const ssize_t got = ::read(master_, buffer, sizeof buffer);
+            if (got <= 0) {
+                // We hold the slave open, so a hang-up should not happen; if
+                // it does, do not spin on it.
+                if (got < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+                if (!Pause(Clock::now() + std::chrono::milliseconds(kPollMs))) break;
+                continue;
+            }
+            CheckLine(lines);
+
             std::lock_guard lock(deviceMutex_);
             answer = device_.Receive(std::span<const std::uint8_t>(buffer, static_cast<std::size_t>(got)));
             delayMs = device_.answerDelayMs;

@@ -32,87 +32,85 @@ std::size_t FrameSize(std::span<const std::uint8_t> at) { return static_cast<std
 
 class Events {
 public:
-    void Skip(std::uint8_t byte) { skipped_.push_back(byte); }
+    // Bytes dropped in a row are reported as one event of their kind.
+    void Drop(FramerEvent::Kind kind, std::uint8_t byte) {
+        if (!dropped_.empty() && kind != droppedKind_) FlushDropped();
+        droppedKind_ = kind;
+        dropped_.push_back(byte);
+    }
     void Add(FramerEvent::Kind kind, std::span<const std::uint8_t> bytes) {
-        FlushSkipped();
+        FlushDropped();
         out_.push_back({kind, {bytes.begin(), bytes.end()}});
     }
     std::vector<FramerEvent> Take() {
-        FlushSkipped();
+        FlushDropped();
         return std::move(out_);
     }
 
 private:
-    void FlushSkipped() {
-        if (skipped_.empty()) return;
-        out_.push_back({FramerEvent::Kind::Skipped, std::move(skipped_)});
-        skipped_.clear();
+    void FlushDropped() {
+        if (dropped_.empty()) return;
+        out_.push_back({droppedKind_, std::move(dropped_)});
+        dropped_.clear();
     }
-    std::vector<std::uint8_t> skipped_;
+    FramerEvent::Kind droppedKind_ = FramerEvent::Kind::Skipped;
+    std::vector<std::uint8_t> dropped_;
     std::vector<FramerEvent> out_;
 };
 
 }  // namespace
 
 std::vector<FramerEvent> RequestFramer::Feed(std::span<const std::uint8_t> bytes) {
-    Events events;
     pending_.insert(pending_.end(), bytes.begin(), bytes.end());
-    const std::span<const std::uint8_t> all(pending_);
+    return Scan(false);
+}
 
-    // A request is only sent once the previous answer came, so a good one is
-    // the last thing on the line: one that ends right where the received
-    // bytes end, behind a header whose frame is still incomplete, shows that
-    // header to be noise.
-    auto requestEndingHere = [&](std::size_t from) -> std::size_t {
-        for (std::size_t at = from; at + kMinFrame <= all.size(); ++at) {
-            const auto rest = all.subspan(at);
-            if (LooksLikeHeader(rest) && FrameSize(rest) == rest.size() && protocol::Crc8(rest) == 0) return at;
-        }
-        return all.size();
-    };
+std::vector<FramerEvent> RequestFramer::LineIdle() { return Scan(true); }
+
+std::vector<FramerEvent> RequestFramer::Scan(bool quiet) {
+    using Kind = FramerEvent::Kind;
+    Events events;
+    const std::span<const std::uint8_t> all(pending_);
+    // Once the line is quiet, every byte left over belongs to a frame that
+    // will never be completed.
+    const Kind noise = quiet ? Kind::Incomplete : Kind::Skipped;
 
     std::size_t start = 0;
     while (start < all.size()) {
         const auto rest = all.subspan(start);
-        if (rest[0] != 0) {  // every request is addressed to device 0
-            events.Skip(rest[0]);
+        // No frame starts here: every request is addressed to device 0 and
+        // opens with a header this device knows.
+        if (rest[0] != 0 || (rest.size() >= kHeader && !LooksLikeHeader(rest))) {
+            events.Drop(noise, rest[0]);
             ++start;
             continue;
         }
-        if (rest.size() < kHeader) break;
-        if (!LooksLikeHeader(rest)) {
-            events.Skip(rest[0]);
-            ++start;
-            continue;
-        }
-        const std::size_t n = FrameSize(rest);
+        const std::size_t n = rest.size() < kHeader ? kMinFrame : FrameSize(rest);
         if (rest.size() < n) {
-            const std::size_t later = requestEndingHere(start + 1);
-            if (later == all.size()) break;
-            for (; start < later; ++start) events.Skip(all[start]);
+            // A frame still arriving keeps the line, even when a valid
+            // request seems to end inside it: a write's data may well look
+            // like one. Only a quiet line gives it up; the bytes after its
+            // first are then searched again, so a request that a header in
+            // the noise swallowed is still found.
+            if (!quiet) break;
+            events.Drop(Kind::Incomplete, rest[0]);
+            ++start;
             continue;
         }
         const auto frame = rest.first(n);
         if (protocol::Crc8(frame) != 0) {
             // Slide by one byte only: a good request may start inside what
             // looked like a frame.
-            events.Add(FramerEvent::Kind::BadChecksum, frame);
-            events.Skip(rest[0]);
+            events.Add(Kind::BadChecksum, frame);
+            events.Drop(noise, rest[0]);
             ++start;
             continue;
         }
-        events.Add(FramerEvent::Kind::Request, frame);
+        events.Add(Kind::Request, frame);
         start += n;
     }
     std::vector<FramerEvent> out = events.Take();
     pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(start));
-    return out;
-}
-
-std::vector<FramerEvent> RequestFramer::LineIdle() {
-    std::vector<FramerEvent> out;
-    if (!pending_.empty()) out.push_back({FramerEvent::Kind::Incomplete, std::move(pending_)});
-    pending_.clear();
     return out;
 }
 

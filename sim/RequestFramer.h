@@ -4,10 +4,12 @@
 //
 // Framing is by checksum, not by the length byte alone: a frame start is a
 // device address 0, a function this device knows and a length that function
-// may carry; it is a request only when its CRC-8 checks. When line noise
-// ends in something that looks like a header, the frame it promises is never
-// completed; a valid request that ends where the received bytes end is then
-// taken for what it is, instead of waiting for bytes that will never come.
+// may carry; it is a request only when its CRC-8 checks. A frame whose
+// header has come is waited for while its bytes keep arriving, since a
+// write's data may contain what looks like a whole request. When it fails its
+// checksum, or the line goes quiet before it is complete, the bytes after its
+// first are searched again: noise that ends in something looking like a
+// header then costs the request behind it no more than a quiet gap.
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -19,7 +21,7 @@ struct FramerEvent {
         Request,      // bytes: one whole request, checksum included
         Skipped,      // bytes: noise dropped while looking for a frame start
         BadChecksum,  // bytes: a complete frame whose checksum failed (its first byte is then skipped)
-        Incomplete,   // bytes: a partial frame dropped because the line went quiet
+        Incomplete,   // bytes: left of a partial frame when the line went quiet
     };
     Kind kind;
     std::vector<std::uint8_t> bytes;
@@ -31,7 +33,8 @@ class RequestFramer {
 public:
     // The bytes received next, in any chunking.
     std::vector<FramerEvent> Feed(std::span<const std::uint8_t> bytes);
-    // The line has been quiet: a partial frame will not be completed.
+    // The line has been quiet: a partial frame will not be completed, but a
+    // request may lie inside its bytes.
     std::vector<FramerEvent> LineIdle();
     // Bytes held for a frame that is not complete yet.
     std::size_t Pending() const { return pending_.size(); }
@@ -40,6 +43,8 @@ public:
     static constexpr std::size_t kMaxRequest = 41;
 
 private:
+    std::vector<FramerEvent> Scan(bool quiet);
+
     std::vector<std::uint8_t> pending_;
 };
 

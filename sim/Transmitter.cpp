@@ -103,9 +103,10 @@ std::vector<std::uint8_t> Transmitter::Receive(std::span<const std::uint8_t> byt
     return out;
 }
 
-void Transmitter::LineIdle() {
-    std::vector<std::uint8_t> none;
-    Take(framer_.LineIdle(), none);
+std::vector<std::uint8_t> Transmitter::LineIdle() {
+    std::vector<std::uint8_t> out;
+    Take(framer_.LineIdle(), out);
+    return out;
 }
 
 void Transmitter::Answer(std::vector<std::uint8_t> answer, std::vector<std::uint8_t>& out) {

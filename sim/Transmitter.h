@@ -90,9 +90,10 @@ public:
     std::vector<std::uint8_t> Receive(std::span<const std::uint8_t> bytes);
 
     // The line has been quiet for several character times: whatever partial
-    // request is pending will not be completed, so framing starts afresh. This
-    // keeps a corrupted length byte from swallowing the next request.
-    void LineIdle();
+    // request is pending will not be completed, so its bytes are searched
+    // again for a request that a corrupted length byte swallowed. Returns the
+    // answer bytes of any request found that way.
+    std::vector<std::uint8_t> LineIdle();
 
     // The device's stored parameter block.
     std::array<std::uint8_t, 36>& Block() { return block_; }

@@ -1,9 +1,10 @@
 // The simulated transmitter's framing. Line noise of any shape, in any
-// chunking, followed by one valid request: the device must find and answer
-// that request by the time its last byte is in, unless the noise itself ended
-// in the start of a frame that the request's first bytes complete, or the
-// request carries another valid request inside it (either is a valid frame
-// the device may rightly take). Nothing it handles may fail its checksum.
+// chunking, followed by one valid request sent a byte at a time: the device
+// must find and answer that request once the line goes quiet after it, unless
+// the noise itself ended in the start of a frame that the request's first
+// bytes complete into a valid one (a frame the device may rightly take). A
+// request inside the request's own data is never taken for it. Nothing it
+// handles may fail its checksum.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
@@ -63,8 +64,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (line.rfind("-> ", 0) == 0) handled.push_back(Parse(line.substr(3)));
     });
 
+    Bytes line;  // everything sent, to tell where a handled frame came from
     while (in.remaining_bytes() > 0) {
         const auto chunk = in.ConsumeBytes<std::uint8_t>(in.ConsumeIntegralInRange<std::size_t>(1, 64));
+        line.insert(line.end(), chunk.begin(), chunk.end());
         device.Receive(chunk);
         if (in.ConsumeIntegralInRange(0, 7) == 0) device.LineIdle();
     }
@@ -72,32 +75,36 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const Bytes& f : handled) ORV_FUZZ_CHECK(orv::protocol::Crc8(f) == 0, "a frame with a bad checksum was handled");
 
     handled.clear();
+    const std::size_t noiseEnd = line.size();
+    line.insert(line.end(), request.begin(), request.end());
     Bytes answer;
-    bool overlapped = false;
     for (std::size_t k = 0; k < request.size(); ++k) {
-        const std::size_t before = handled.size();
-        answer = device.Receive(std::span(&request[k], 1));
-        for (std::size_t h = before; h < handled.size(); ++h) {
-            const Bytes& f = handled[h];
-            ORV_FUZZ_CHECK(orv::protocol::Crc8(f) == 0, "a frame with a bad checksum was handled");
-            if (f == request) continue;
-            // A noise frame completed by the request's first k + 1 bytes.
-            if (f.size() > k && Bytes(f.end() - static_cast<long>(k + 1), f.end()) ==
-                                    Bytes(request.begin(), request.begin() + static_cast<long>(k + 1)))
-                overlapped = true;
-            // A valid request inside the request's own bytes, complete before
-            // the rest has come: a byte at a time and with no pause the line
-            // cannot tell it from noise followed by a request, so the device
-            // may take it.
-            if (f.size() <= k + 1 && std::equal(f.begin(), f.end(), request.begin() + static_cast<long>(k + 1 - f.size())))
-                overlapped = true;
+        const Bytes out = device.Receive(std::span(&request[k], 1));
+        answer.insert(answer.end(), out.begin(), out.end());
+    }
+    const Bytes late = device.LineIdle();
+    answer.insert(answer.end(), late.begin(), late.end());
+
+    bool overlapped = false;
+    for (const Bytes& f : handled) {
+        ORV_FUZZ_CHECK(orv::protocol::Crc8(f) == 0, "a frame with a bad checksum was handled");
+        if (f == request) continue;
+        // Valid frames in the noise are fair game, and one begun there may
+        // end within the request; one wholly inside the request is not.
+        bool inNoise = false;
+        for (std::size_t at = 0; at < noiseEnd && at + f.size() <= line.size(); ++at) {
+            if (!std::equal(f.begin(), f.end(), line.begin() + static_cast<long>(at))) continue;
+            inNoise = true;
+            overlapped = overlapped || at + f.size() > noiseEnd;
         }
+        ORV_FUZZ_CHECK(inNoise, "a request inside the request's own bytes was taken (%zu of %zu bytes)", f.size(),
+                       request.size());
     }
     if (overlapped) return 0;
     bool found = false;
     for (const Bytes& f : handled) found = found || f == request;
     ORV_FUZZ_CHECK(found, "the request after the noise was not found (%zu bytes)", request.size());
-    // The request's answer closes what the last byte brought out.
+    // Requests come one at a time, so its answer is the last thing said.
     bool answered = false;
     for (std::size_t i = 0; i + 4 <= answer.size(); ++i)
         answered = answered || (answer[i + 1] == request[1] && orv::protocol::Crc8(std::span(answer).subspan(i)) == 0);

@@ -97,6 +97,13 @@ TEST(PtyDevice, SplitRequestIsAssembledAndABrokenOneForgotten) {
     EXPECT_TRUE(line.Read(1, 400).empty());
     line.Send(simtest::kReadParams);
     EXPECT_EQ(line.Read(40).size(), 40u);
+
+    // Noise ending in such a header, the request right behind it: the
+    // request is answered once the line has been quiet.
+    Bytes noisy = simtest::Hex("5A 00 10 12");
+    noisy.insert(noisy.end(), r.begin(), r.end());
+    line.Send(noisy);
+    EXPECT_EQ(line.Read(22).size(), 22u);
 }
 
 TEST(PtyDevice, StopsWhileAnswering) {

@@ -195,9 +195,10 @@ TEST(TransmitterFraming, EveryDamagedRequestIsIgnoredAndTheNextOneAnswered) {
                 Bytes damaged = request;
                 damaged[i] ^= static_cast<std::uint8_t>(1u << bit);
                 EXPECT_TRUE(t.Receive(damaged).empty()) << HexBytes(damaged);
+                EXPECT_TRUE(t.LineIdle().empty()) << HexBytes(damaged);
                 EXPECT_EQ(t.Block(), Transmitter::FactoryBlock()) << HexBytes(damaged);
                 // A damaged length byte promises a frame that never comes;
-                // the next request is answered all the same, at once.
+                // once the line has gone quiet, the next request is answered.
                 EXPECT_EQ(t.Receive(simtest::kReadParams), kFactoryAnswer) << HexBytes(damaged);
             }
         }
@@ -208,6 +209,7 @@ TEST(TransmitterFraming, GarbageAroundRequests) {
     struct Case {
         const char* name;
         Bytes before;
+        Bytes request = simtest::kReadParams;
     };
     const Case cases[] = {
         {"noise", Hex("FF 13 37 AA")},
@@ -218,13 +220,28 @@ TEST(TransmitterFraming, GarbageAroundRequests) {
         {"truncated write then new request", Hex("00 10 03 04")},
         {"noise ending in a long write's header", Hex("5A 00 10 12")},
         {"noise ending in a whole-block write's header", Hex("00 10 25 00")},
+        {"write carrying a measurement request", {}, simtest::Write(23, simtest::kReadMeasure)},
     };
     for (const auto& c : cases) {
-        Transmitter t;
+        Transmitter reference;
+        const Bytes expected = reference.Receive(c.request);
+        ASSERT_FALSE(expected.empty()) << c.name;
         Bytes stream = c.before;
-        stream.insert(stream.end(), simtest::kReadParams.begin(), simtest::kReadParams.end());
-        EXPECT_EQ(t.Receive(stream), kFactoryAnswer) << c.name;
-        EXPECT_EQ(t.Block(), Transmitter::FactoryBlock()) << c.name;
+        stream.insert(stream.end(), c.request.begin(), c.request.end());
+        // In one piece, or a byte at a time as a slow adapter passes it on;
+        // either way the answer may wait for the line to go quiet.
+        for (const std::size_t chunk : {stream.size(), std::size_t{1}}) {
+            Transmitter t;
+            Bytes got;
+            for (std::size_t at = 0; at < stream.size(); at += chunk) {
+                const Bytes answer = t.Receive(std::span(stream).subspan(at, std::min(chunk, stream.size() - at)));
+                got.insert(got.end(), answer.begin(), answer.end());
+            }
+            const Bytes late = t.LineIdle();
+            got.insert(got.end(), late.begin(), late.end());
+            EXPECT_EQ(got, expected) << c.name << ", chunk " << chunk;
+            EXPECT_EQ(t.Block(), reference.Block()) << c.name << ", chunk " << chunk;
+        }
     }
 }
 
