@@ -10,7 +10,7 @@
 #include "cli/CliOptions.h"
 #include "cli/DeviceLine.h"
 #include "cli/PortJobs.h"
-#include "cli/PortSpec.h"
+#include "cli/PortArgument.h"
 #include "cli/Progress.h"
 #include "cli/Version.h"
 #include "link/discovery/FindBridgePort.h"

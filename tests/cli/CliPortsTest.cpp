@@ -4,7 +4,7 @@
 #include <map>
 
 #include "cli/BridgeList.h"
-#include "cli/PortSpec.h"
+#include "cli/PortArgument.h"
 
 namespace orv::cli {
 namespace {

@@ -1,4 +1,4 @@
-#include "cli/PortSpec.h"
+#include "cli/PortArgument.h"
 
 #include <filesystem>
 #include <system_error>
