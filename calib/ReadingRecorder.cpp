@@ -71,7 +71,11 @@ std::string CsvLine(std::string_view isoTime, const protocol::MeasureBlock& bloc
 }
 
 ReadingRecorder::ReadingRecorder(const std::filesystem::path& file) : file_(file) {
-    out_ = std::fopen(file.string().c_str(), "wb");
+#if defined(_WIN32)
+    out_ = _wfopen(file.c_str(), L"wb");  // the narrow call would read the name in the ANSI code page
+#else
+    out_ = std::fopen(file.c_str(), "wb");
+#endif
     if (!out_) {
         error_ = std::strerror(errno);
         return;

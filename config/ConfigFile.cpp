@@ -36,6 +36,12 @@ struct Refusal {
 
 [[noreturn]] void Refuse(std::string reason) { throw Refusal{std::move(reason)}; }
 
+// A file name for a message: UTF-8 on every platform, as the windows show it.
+std::string Utf8(const std::filesystem::path& file) {
+    const std::u8string s = file.u8string();
+    return std::string(s.begin(), s.end());
+}
+
 std::string Quoted(std::string_view path) { return std::string("\"") + std::string(path) + "\""; }
 
 const Json& Member(const Json& parent, std::string_view parentPath, const char* name) {
@@ -310,7 +316,7 @@ ConfigParse ParseConfig(std::string_view text) {
 }
 
 ConfigLoad LoadConfigFile(const std::filesystem::path& file) {
-    const std::string prefix = std::string("Cannot open the configuration \"") + file.string() + "\": ";
+    const std::string prefix = std::string("Cannot open the configuration \"") + Utf8(file) + "\": ";
     std::ifstream in(file, std::ios::binary);
     if (!in) return {std::nullopt, prefix + "the file cannot be read (" + std::strerror(errno) + ")"};
     // Read one byte past the limit rather than trusting a size that may change.
@@ -381,7 +387,13 @@ std::string IsoTimestampNow() {
 namespace {
 
 std::string WriteWhole(const std::filesystem::path& file, std::string_view text) {
-    std::FILE* out = std::fopen(file.string().c_str(), "wb");
+#if defined(_WIN32)
+    // The narrow call would take the name in the ANSI code page: a folder
+    // named in Chinese would be out of reach.
+    std::FILE* out = _wfopen(file.c_str(), L"wb");
+#else
+    std::FILE* out = std::fopen(file.c_str(), "wb");
+#endif
     if (!out) return std::strerror(errno);
     std::string error;
     if (std::fwrite(text.data(), 1, text.size(), out) != text.size() || std::fflush(out) != 0)
@@ -409,7 +421,7 @@ std::string WriteFileAtomically(const std::filesystem::path& target, std::string
     }
     std::error_code ignored;
     std::filesystem::remove(temp, ignored);
-    return std::string("Cannot save \"") + target.string() + "\": " + error;
+    return std::string("Cannot save \"") + Utf8(target) + "\": " + error;
 }
 
 }  // namespace orv::config

@@ -20,6 +20,7 @@ CMyDlgWindow::CMyDlgWindow(const ResourceTable& table, CommFactory makeComm, std
       built_(BuildDialogTemplate(tpl_, factory, true)) {}
 
 CMyDlgWindow::~CMyDlgWindow() {
+    features_.reset();
     core_.reset();
     services_.reset();
     comm_.reset();  // closes the port and stops its reader before the poster goes
@@ -72,10 +73,11 @@ INT_PTR CMyDlgWindow::HandleUnguarded(UINT message, WPARAM wParam, LPARAM lParam
                 ShowAbout();
                 return TRUE;
             }
-            return FALSE;
+            return features_ && features_->OnSysCommand(static_cast<UINT>(wParam & 0xFFF0)) ? TRUE : FALSE;
         case WM_PAINT: return PaintMinimised() ? TRUE : FALSE;
         case WM_QUERYDRAGICON: return reinterpret_cast<INT_PTR>(largeIcon_);
         case WM_DESTROY:
+            features_.reset();  // a recording ends with the window
             // Ticks still queued must find no core to call.
             for (int timer : {id::TimerReadParams, id::TimerPoll, id::TimerWrite, id::TimerCommand})
                 ::KillTimer(hwnd_, static_cast<UINT_PTR>(timer));
@@ -100,6 +102,7 @@ BOOL CMyDlgWindow::OnInitDialog() {
         comm_ = makeComm_(*poster_);
         services_ = std::make_unique<Win32WindowServices>(hwnd_, tpl_);
         core_ = std::make_unique<CMyDlg>(*services_, *comm_, findBridgePort_);
+        features_ = std::make_unique<DeviceFeatures>(hwnd_, *core_, factory_, chooseFile_);
     } catch (const std::exception& e) {
         // Nothing to run the dialog with: say why and leave.
         MessageBoxW(nullptr, Widen(e.what()).c_str(), Win32WindowServices::MessageTitle().c_str(), MB_OK | MB_ICONHAND);
@@ -109,6 +112,7 @@ BOOL CMyDlgWindow::OnInitDialog() {
 
     const std::string about = table_.String(id::StrAboutItem);
     if (HMENU system = GetSystemMenu(hwnd_, FALSE); system && !about.empty()) {
+        features_->AddMenuItems(system);
         AppendMenuW(system, MF_SEPARATOR, 0, nullptr);
         AppendMenuW(system, MF_STRING, id::SysCmdAbout, Widen(about).c_str());
     }

@@ -11,6 +11,7 @@
 
 #include "app/core/CMyDlg.h"
 #include "app/core/ResourceTable.h"
+#include "app/win32/DeviceFeatures.h"
 #include "app/win32/DialogTemplateBuilder.h"
 #include "app/win32/Win32WindowServices.h"
 #include "link/serial/win32/UiPoster.h"
@@ -38,6 +39,9 @@ public:
     // Runs the dialog modally; returns the id of the button that closed it.
     INT_PTR Run(HINSTANCE instance);
 
+    // Before Run: how the file items ask for a file (the common dialogs unless replaced).
+    void SetFileChooser(FileChooser choose) { chooseFile_ = std::move(choose); }
+
     HWND Handle() const { return hwnd_; }
     CMyDlg* Core() { return core_.get(); }
 
@@ -64,7 +68,9 @@ private:
     std::unique_ptr<link::WindowMessagePoster> poster_;
     std::unique_ptr<protocol::CMSComm> comm_;
     std::unique_ptr<Win32WindowServices> services_;
-    std::unique_ptr<CMyDlg> core_;  // last: goes first, while comm and services still exist
+    std::unique_ptr<CMyDlg> core_;  // goes before comm and services, while they still exist
+    FileChooser chooseFile_ = AskWithCommonDialog;
+    std::unique_ptr<DeviceFeatures> features_;  // listens to the core: goes with the window
 };
 
 }  // namespace orv::app::win32

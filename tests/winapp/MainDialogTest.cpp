@@ -2,6 +2,7 @@
 // driven from a thread timer the way a user would answer it.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -192,6 +193,87 @@ TEST(MainDialog, BridgeFoundConnectsAndFillsTheFormWithoutAMessage) {
     EXPECT_FALSE(d.stalled) << "stopped at step " << d.next;
     EXPECT_FALSE(sawBox);
     EXPECT_NE(window.Core()->Values.Text(id::RangeZero), "7");
+}
+
+TEST(MainDialog, SavedConfigurationOpensAgainAndARefusedFileLeavesTheWindowAsItWas) {
+    // A folder named in Chinese: the file calls must not go through the ANSI code page.
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / (L"orvane-配置-" + std::to_wstring(GetCurrentProcessId()));
+    std::filesystem::create_directories(folder);
+    const std::filesystem::path file = folder / L"工厂.json";
+
+    CMyDlgWindow window(Table(), SimulatedLine(), discovery::FindSimulatedBridgePort, false, Icon(), Icon());
+    std::vector<FileRequest> asked;
+    window.SetFileChooser([&](HWND, const FileRequest& request) -> std::optional<std::filesystem::path> {
+        asked.push_back(request);
+        return file;
+    });
+    Driver d;
+    std::wstring saveItem, refusal;
+    auto dlg = [&] { return window.Handle(); };
+    auto rangeFull = [&] {
+        wchar_t text[32] = {};
+        GetDlgItemTextW(dlg(), id::RangeFull, text, 32);
+        return std::wstring(text);
+    };
+    d.steps = {
+        [&] {
+            if (!dlg() || IsWindowEnabled(GetDlgItem(dlg(), id::Connection))) return false;
+            wchar_t text[64] = {};
+            GetMenuStringW(GetSystemMenu(dlg(), FALSE), kSysCmdSaveConfiguration, text, 64, MF_BYCOMMAND);
+            saveItem = text;
+            PostMessageW(dlg(), WM_SYSCOMMAND, kSysCmdSaveConfiguration, 0);
+            return true;
+        },
+        [&] {
+            if (HWND box = OpenBox()) {
+                ADD_FAILURE() << BoxText(box);
+                PostMessageW(box, WM_COMMAND, IDOK, 0);
+                return false;
+            }
+            if (asked.size() < 1) return false;
+            SetDlgItemTextW(dlg(), id::RangeFull, L"500");
+            PostMessageW(dlg(), WM_SYSCOMMAND, kSysCmdOpenConfiguration, 0);
+            return true;
+        },
+        [&] {
+            if (HWND box = OpenBox()) {
+                ADD_FAILURE() << BoxText(box);
+                PostMessageW(box, WM_COMMAND, IDOK, 0);
+                return false;
+            }
+            // As a read of the parameters shows it.
+            if (rangeFull() != L"1300.0") return false;
+            std::filesystem::resize_file(file, std::filesystem::file_size(file) / 2);
+            SetDlgItemTextW(dlg(), id::RangeFull, L"500");
+            PostMessageW(dlg(), WM_SYSCOMMAND, kSysCmdOpenConfiguration, 0);
+            return true;
+        },
+        [&] {
+            HWND box = OpenBox();
+            if (!box || BoxText(box).empty()) return false;
+            refusal = Widen(BoxText(box));
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+            return true;
+        },
+        [&] {
+            if (OpenBox()) return false;
+            EXPECT_EQ(rangeFull(), L"500");
+            PostMessageW(dlg(), WM_COMMAND, IDCANCEL, 0);
+            return true;
+        },
+    };
+    RunDriven(window, d);
+    std::filesystem::remove_all(folder);
+    EXPECT_FALSE(d.stalled) << "stopped at step " << d.next ;
+    EXPECT_EQ(saveItem, L"Save Configuration...\tCtrl+S");
+    EXPECT_NE(refusal.find(file.wstring()), std::wstring::npos) << Narrow(refusal);
+    EXPECT_NE(refusal.find(L"truncated"), std::wstring::npos) << Narrow(refusal);
+    // Save, then the two opens; the folder chosen is kept for the next question.
+    ASSERT_EQ(asked.size(), 3u);
+    EXPECT_TRUE(asked[0].save);
+    EXPECT_FALSE(asked[1].save);
+    EXPECT_EQ(asked[1].folder, folder.wstring());
 }
 
 }  // namespace

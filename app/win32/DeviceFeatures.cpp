@@ -1,0 +1,169 @@
+#include "app/win32/DeviceFeatures.h"
+
+#include <commdlg.h>
+
+#include <chrono>
+#include <ctime>
+#include <vector>
+
+#include "app/core/ControlIds.h"
+#include "app/core/FileFeatures.h"
+#include "app/win32/Utf16.h"
+
+namespace orv::app::win32 {
+
+namespace {
+
+// The dialog's own loop shows each message to this thread's filter hooks
+// before it handles keys itself; the hook finds the features through here.
+thread_local DeviceFeatures* t_filtering = nullptr;
+
+struct Shortcut {
+    WPARAM key;
+    UINT command;
+};
+constexpr Shortcut kShortcuts[] = {
+    {'O', kSysCmdOpenConfiguration},
+    {'S', kSysCmdSaveConfiguration},
+    {'R', kSysCmdRecordCsv},
+};
+
+std::wstring Filter(std::initializer_list<std::pair<const char*, const wchar_t*>> entries) {
+    std::wstring filter;
+    for (const auto& [name, pattern] : entries) {
+        filter += Widen(name);
+        filter += L'\0';
+        filter += pattern;
+        filter += L'\0';
+    }
+    return filter;  // c_str() adds the NUL that ends the list
+}
+
+std::wstring MenuText(const char* item, wchar_t key) { return Widen(item) + L"\tCtrl+" + key; }
+
+calib::WallTime Now() {
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t t = std::chrono::system_clock::to_time_t(now);
+    std::tm local{};
+    localtime_s(&local, &t);
+    const std::int64_t ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
+    return {ms, static_cast<int>((_mkgmtime(&local) - t) / 60)};
+}
+
+}  // namespace
+
+std::optional<std::filesystem::path> AskWithCommonDialog(HWND owner, const FileRequest& request) {
+    std::vector<wchar_t> name(32768, L'\0');  // room for a long path
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = request.filter.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = name.data();
+    ofn.nMaxFile = static_cast<DWORD>(name.size());
+    ofn.lpstrInitialDir = request.folder.empty() ? nullptr : request.folder.c_str();
+    ofn.lpstrTitle = request.caption.c_str();
+    ofn.lpstrDefExt = request.defaultExt.c_str();
+    // The working folder stays where the program started.
+    ofn.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST |
+                (request.save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+    const BOOL chosen = request.save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
+    if (!chosen) return std::nullopt;
+    return std::filesystem::path(name.data());
+}
+
+DeviceFeatures::DeviceFeatures(HWND dialog, CMyDlg& core, bool factory, FileChooser choose)
+    : dialog_(dialog), core_(core), factory_(factory), choose_(std::move(choose)) {
+    live_ = std::make_unique<calib::LiveReadings>(Now, [this] { return core_.Window().GetControlText(id::UnitMeasured); });
+    core_.AddObserver(&lastRead_);
+    core_.AddObserver(live_.get());
+    t_filtering = this;
+    hook_ = SetWindowsHookExW(WH_MSGFILTER, &DeviceFeatures::FilterHook, nullptr, GetCurrentThreadId());
+}
+
+DeviceFeatures::~DeviceFeatures() {
+    if (hook_) UnhookWindowsHookEx(hook_);
+    if (t_filtering == this) t_filtering = nullptr;
+    core_.RemoveObserver(&lastRead_);
+    core_.RemoveObserver(live_.get());
+}
+
+void DeviceFeatures::AddMenuItems(HMENU system) {
+    AppendMenuW(system, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(system, MF_STRING, kSysCmdOpenConfiguration, MenuText(text::kOpenConfiguration, L'O').c_str());
+    AppendMenuW(system, MF_STRING, kSysCmdSaveConfiguration, MenuText(text::kSaveConfiguration, L'S').c_str());
+    AppendMenuW(system, MF_STRING, kSysCmdRecordCsv, MenuText(text::kRecordCsv, L'R').c_str());
+}
+
+bool DeviceFeatures::OnSysCommand(UINT command) {
+    switch (command) {
+        case kSysCmdOpenConfiguration: OpenConfiguration(); return true;
+        case kSysCmdSaveConfiguration: SaveConfiguration(); return true;
+        case kSysCmdRecordCsv: RecordOrStop(); return true;
+        default: return false;
+    }
+}
+
+LRESULT CALLBACK DeviceFeatures::FilterHook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == MSGF_DIALOGBOX && t_filtering && t_filtering->TranslateShortcut(*reinterpret_cast<const MSG*>(lParam)))
+        return TRUE;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+bool DeviceFeatures::TranslateShortcut(const MSG& msg) const {
+    // Only keys meant for this window: a message box or file dialog over it
+    // runs the same loop and keeps its keys.
+    if (msg.message != WM_KEYDOWN || (msg.hwnd != dialog_ && !IsChild(dialog_, msg.hwnd))) return false;
+    if (GetKeyState(VK_CONTROL) >= 0 || GetKeyState(VK_MENU) < 0 || GetKeyState(VK_SHIFT) < 0) return false;
+    for (const Shortcut& s : kShortcuts) {
+        if (msg.wParam == s.key) {
+            // Posted: the file dialog must not run inside the hook.
+            PostMessageW(dialog_, WM_SYSCOMMAND, s.command, 0);
+            return true;
+        }
+    }
+    return false;
+}
+
+std::optional<std::filesystem::path> DeviceFeatures::Ask(bool save, const char* caption, std::wstring filter,
+                                                         const wchar_t* defaultExt) {
+    const FileRequest request{save, Widen(caption), std::move(filter), defaultExt, lastFolder_};
+    std::optional<std::filesystem::path> file = choose_(dialog_, request);
+    if (file && file->has_parent_path()) lastFolder_ = file->parent_path().wstring();
+    return file;
+}
+
+void DeviceFeatures::Complain(const std::string& text) { core_.Window().MessageBox(text, MessageIcon::Stop); }
+
+void DeviceFeatures::SaveConfiguration() {
+    const auto file = Ask(true, text::kSaveConfigurationCaption, Filter({{text::kConfigurationFiles, L"*.json"}}), L"json");
+    if (!file) return;
+    if (const std::string error = app::SaveConfigurationTo(core_, lastRead_, *file); !error.empty()) Complain(error);
+}
+
+void DeviceFeatures::OpenConfiguration() {
+    const auto file = Ask(false, text::kOpenConfigurationCaption,
+                          Filter({{text::kConfigurationFiles, L"*.json"}, {text::kAllFiles, L"*.*"}}), L"json");
+    if (!file) return;
+    if (const std::string error = app::OpenConfigurationFrom(core_, *file, factory_); !error.empty()) Complain(error);
+}
+
+void DeviceFeatures::RecordOrStop() {
+    // Without the trend window the item itself ends the recording it started.
+    if (live_->Recorder()) {
+        live_->StopRecording();
+    } else {
+        const auto file = Ask(true, text::kRecordCsvCaption, Filter({{text::kCsvFiles, L"*.csv"}}), L"csv");
+        if (!file) return;
+        if (const std::string error = app::RecordCsvTo(*live_, *file); !error.empty()) Complain(error);
+    }
+    NameRecordItem();
+}
+
+void DeviceFeatures::NameRecordItem() {
+    const std::wstring item = live_->Recorder() ? MenuText(text::kStopRecording, L'R') : MenuText(text::kRecordCsv, L'R');
+    if (HMENU system = GetSystemMenu(dialog_, FALSE))
+        ModifyMenuW(system, kSysCmdRecordCsv, MF_BYCOMMAND | MF_STRING, kSysCmdRecordCsv, item.c_str());
+}
+
+}  // namespace orv::app::win32

@@ -1,0 +1,74 @@
+#pragma once
+// The system menu's file items on Win32: saved configurations and the CSV
+// recording, also reached by Ctrl+O, Ctrl+S and Ctrl+R. They listen to what
+// the dialog takes in and change nothing of what it does; unused, they leave
+// the window and the line exactly as they are. The last folder is kept for
+// the run only: the program writes no settings anywhere.
+#include "app/win32/Win32Api.h"
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/core/CMyDlg.h"
+#include "app/core/ConfigTransfer.h"
+#include "calib/LiveReadings.h"
+
+namespace orv::app::win32 {
+
+// System menu commands: below 0xF000 and with the low four bits clear, which
+// the system keeps for itself.
+inline constexpr UINT kSysCmdOpenConfiguration = 0x0020;
+inline constexpr UINT kSysCmdSaveConfiguration = 0x0030;
+inline constexpr UINT kSysCmdRecordCsv = 0x0040;
+
+struct FileRequest {
+    bool save = false;
+    std::wstring caption;
+    std::wstring filter;      // OPENFILENAMEW's: name and pattern pairs, each ended by a NUL
+    std::wstring defaultExt;  // without the dot
+    std::wstring folder;      // where to start; empty lets the system choose
+};
+
+// The file the user chose, or nothing when they cancelled.
+using FileChooser = std::function<std::optional<std::filesystem::path>(HWND owner, const FileRequest& request)>;
+
+// GetOpenFileNameW or GetSaveFileNameW, owned by the dialog.
+std::optional<std::filesystem::path> AskWithCommonDialog(HWND owner, const FileRequest& request);
+
+class DeviceFeatures {
+public:
+    DeviceFeatures(HWND dialog, CMyDlg& core, bool factory, FileChooser choose);
+    ~DeviceFeatures();
+    DeviceFeatures(const DeviceFeatures&) = delete;
+    DeviceFeatures& operator=(const DeviceFeatures&) = delete;
+
+    // Appends a separator and the items; the caller adds the about item after them.
+    void AddMenuItems(HMENU system);
+    // True when the command was one of the items.
+    bool OnSysCommand(UINT command);
+
+private:
+    static LRESULT CALLBACK FilterHook(int code, WPARAM wParam, LPARAM lParam);
+    bool TranslateShortcut(const MSG& msg) const;
+    std::optional<std::filesystem::path> Ask(bool save, const char* caption, std::wstring filter,
+                                             const wchar_t* defaultExt);
+    void Complain(const std::string& text);
+    void SaveConfiguration();
+    void OpenConfiguration();
+    void RecordOrStop();
+    void NameRecordItem();
+
+    HWND dialog_;
+    CMyDlg& core_;
+    bool factory_;
+    FileChooser choose_;
+    std::wstring lastFolder_;
+    LastBlockRead lastRead_;
+    std::unique_ptr<calib::LiveReadings> live_;
+    HHOOK hook_ = nullptr;
+};
+
+}  // namespace orv::app::win32
