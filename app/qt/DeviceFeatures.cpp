@@ -12,6 +12,7 @@
 #include <stdexcept>
 
 #include "app/core/ControlIds.h"
+#include "app/core/FileFeatures.h"
 #include "app/qt/CMyDlgWindow.h"
 #include "app/qt/DeviceReport.h"
 #include "app/qt/TrendWindow.h"
@@ -21,7 +22,6 @@ namespace orv::app::qt {
 namespace {
 
 constexpr char kLastFolderKey[] = "lastFolder";
-constexpr char kToolName[] = "Orvane Revuvuvi 3.02";
 
 std::filesystem::path ToPath(const QString& file) { return std::filesystem::path(file.toStdU16String()); }
 QString FromUtf8(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
@@ -50,11 +50,11 @@ DeviceFeatures::DeviceFeatures(CMyDlgWindow& window) : window_(window) {
         window_.addAction(action);  // the shortcut works with the menu closed
         actions_ << action;
     };
-    add(tr("Open Configuration..."), QKeySequence(Qt::CTRL | Qt::Key_O), &DeviceFeatures::OpenConfiguration);
-    add(tr("Save Configuration..."), QKeySequence(Qt::CTRL | Qt::Key_S), &DeviceFeatures::SaveConfiguration);
+    add(FromUtf8(text::kOpenConfiguration), QKeySequence(Qt::CTRL | Qt::Key_O), &DeviceFeatures::OpenConfiguration);
+    add(FromUtf8(text::kSaveConfiguration), QKeySequence(Qt::CTRL | Qt::Key_S), &DeviceFeatures::SaveConfiguration);
     actions_ << nullptr;
     add(tr("Trend..."), QKeySequence(Qt::CTRL | Qt::Key_T), &DeviceFeatures::ShowTrend);
-    add(tr("Record to CSV..."), QKeySequence(Qt::CTRL | Qt::Key_R), &DeviceFeatures::RecordCsv);
+    add(FromUtf8(text::kRecordCsv), QKeySequence(Qt::CTRL | Qt::Key_R), &DeviceFeatures::RecordCsv);
     add(tr("Device Report..."), QKeySequence(Qt::CTRL | Qt::Key_P), &DeviceFeatures::DeviceReport);
 }
 
@@ -87,45 +87,14 @@ QString DeviceFeatures::AskForFile(bool save, const QString& caption, const QStr
 }
 
 QString DeviceFeatures::SaveConfigurationTo(const QString& file) {
-    const CapturedConfig captured = CaptureConfig(window_.Services(), window_.Core().ShownValues, lastRead_);
-    if (!captured.record) return tr("Cannot save the configuration: %1").arg(FromUtf8(captured.error));
-    config::ConfigRecord record = *captured.record;
-    record.tool = kToolName;
-    record.savedAt = config::IsoTimestampNow();
-    std::string text;
-    try {
-        text = config::SerializeConfig(record);
-    } catch (const std::invalid_argument& e) {
-        return tr("Cannot save the configuration: %1").arg(FromUtf8(e.what()));
-    }
-    return FromUtf8(config::WriteFileAtomically(ToPath(file), text));
+    return FromUtf8(app::SaveConfigurationTo(window_.Core(), lastRead_, ToPath(file)));
 }
 
 QString DeviceFeatures::OpenConfigurationFrom(const QString& file) {
-    const config::ConfigLoad loaded = config::LoadConfigFile(ToPath(file));
-    if (!loaded.record) return FromUtf8(loaded.error);
-    const bool withCalibration = window_.IsFactory();
-    std::string why;
-    window_.Core().Dispatch([&] { why = ApplyConfigToWindow(window_.Core(), *loaded.record, withCalibration); });
-    if (!why.empty()) return tr("Cannot open the configuration \"%1\": %2").arg(file, FromUtf8(why));
-    if (withCalibration)
-        window_.Services().MessageBox(
-            tr("The calibration constants and trims of \"%1\" are now in the factory panel. They reach the device "
-               "only with their update buttons.")
-                .arg(QFileInfo(file).fileName())
-                .toStdString(),
-            MessageIcon::Exclamation);
-    return {};
+    return FromUtf8(app::OpenConfigurationFrom(window_.Core(), ToPath(file), window_.IsFactory()));
 }
 
-QString DeviceFeatures::RecordCsvTo(const QString& file) {
-    live_->StartRecording(ToPath(file));
-    const std::string& error = live_->Recorder()->Error();
-    if (error.empty()) return {};
-    const QString text = tr("Cannot record to \"%1\": %2").arg(file, FromUtf8(error));
-    live_->StopRecording();
-    return text;
-}
+QString DeviceFeatures::RecordCsvTo(const QString& file) { return FromUtf8(app::RecordCsvTo(*live_, ToPath(file))); }
 
 QString DeviceFeatures::WriteReportTo(const QString& file) {
     const CapturedConfig captured = CaptureConfig(window_.Services(), window_.Core().ShownValues, lastRead_);
@@ -138,13 +107,15 @@ QString DeviceFeatures::WriteReportTo(const QString& file) {
 }
 
 void DeviceFeatures::SaveConfiguration() {
-    const QString file = AskForFile(true, tr("Save Configuration"), tr("Configurations (*.json)"), "json");
+    const QString file =
+        AskForFile(true, FromUtf8(text::kSaveConfigurationCaption), FromUtf8(text::kConfigurationFiles), "json");
     if (file.isEmpty()) return;
     if (const QString error = SaveConfigurationTo(file); !error.isEmpty()) Complain(error);
 }
 
 void DeviceFeatures::OpenConfiguration() {
-    const QString file = AskForFile(false, tr("Open Configuration"), tr("Configurations (*.json);;All files (*)"), "json");
+    const QString file = AskForFile(false, FromUtf8(text::kOpenConfigurationCaption),
+                                    FromUtf8(text::kConfigurationFiles) + ";;" + FromUtf8(text::kAllFiles), "json");
     if (file.isEmpty()) return;
     if (const QString error = OpenConfigurationFrom(file); !error.isEmpty()) Complain(error);
 }
@@ -171,7 +142,7 @@ void DeviceFeatures::ShowTrend() {
 }
 
 void DeviceFeatures::RecordCsv() {
-    const QString file = AskForFile(true, tr("Record to CSV"), tr("CSV files (*.csv)"), "csv");
+    const QString file = AskForFile(true, FromUtf8(text::kRecordCsvCaption), FromUtf8(text::kCsvFiles), "csv");
     if (file.isEmpty()) return;
     if (const QString error = RecordCsvTo(file); !error.isEmpty()) {
         Complain(error);

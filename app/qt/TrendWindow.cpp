@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/core/FileFeatures.h"
+
 namespace orv::app::qt {
 
 namespace {
@@ -58,7 +60,7 @@ TrendWindow::TrendWindow(const calib::LiveReadings& live, std::function<QString(
     pause_->setCheckable(true);
     whole_ = new QPushButton(tr("Whole Run"));
     whole_->setCheckable(true);
-    record_ = new QPushButton(tr("Record to CSV..."));
+    record_ = new QPushButton(QString::fromUtf8(text::kRecordCsv));
     connect(pause_, &QPushButton::toggled, this, &TrendWindow::SetPaused);
     connect(whole_, &QPushButton::toggled, this, &TrendWindow::SetWholeRun);
     connect(record_, &QPushButton::clicked, this, [this] {
@@ -191,10 +193,10 @@ void TrendWindow::Refresh() {
                                    .arg(file)
                                    .arg(rec->Count())
                                    .arg(QString::fromStdString(rec->Error())));
-        record_->setText(tr("Stop Recording"));
+        record_->setText(QString::fromUtf8(text::kStopRecording));
     } else {
         status_->setText(tr("Not recording"));
-        record_->setText(tr("Record to CSV..."));
+        record_->setText(QString::fromUtf8(text::kRecordCsv));
     }
 }
 
