@@ -10,7 +10,8 @@ if(CMAKE_CROSSCOMPILING AND CMAKE_HOST_UNIX)
   find_program(ORV_HOST_CXX NAMES c++ g++ REQUIRED)
   set(ORV_PEER ${CMAKE_CURRENT_BINARY_DIR}/orvane-pty-peer)
   set(ORV_PEER_SRC ${W32}/peer/PtyPeer.cpp ${PROJECT_SOURCE_DIR}/sim/Transmitter.cpp
-      ${PROJECT_SOURCE_DIR}/sim/Measurement.cpp ${PROJECT_SOURCE_DIR}/protocol/Crc8.cpp
+      ${PROJECT_SOURCE_DIR}/sim/Measurement.cpp ${PROJECT_SOURCE_DIR}/sim/RequestFramer.cpp
+      ${PROJECT_SOURCE_DIR}/protocol/Crc8.cpp
       ${PROJECT_SOURCE_DIR}/protocol/Frames.cpp ${PROJECT_SOURCE_DIR}/protocol/MeasureBlock.cpp)
   add_custom_command(OUTPUT ${ORV_PEER}
     COMMAND ${ORV_HOST_CXX} -std=c++20 -O1 -I${PROJECT_SOURCE_DIR} ${ORV_PEER_SRC} -o ${ORV_PEER} -lutil -pthread
