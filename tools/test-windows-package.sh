@@ -27,7 +27,7 @@ fi
 # One file to hand out: nothing but the system's own libraries is imported.
 imports=$(x86_64-w64-mingw32-objdump -p "$build/orvane.exe" | awk '/DLL Name:/ { print tolower($3) }')
 if grep -qv -e '^kernel32\.dll$' -e '^user32\.dll$' -e '^gdi32\.dll$' -e '^advapi32\.dll$' -e '^comctl32\.dll$' \
-     -e '^shell32\.dll$' -e '^msvcrt\.dll$' <<<"$imports"; then
+     -e '^comdlg32\.dll$' -e '^shell32\.dll$' -e '^msvcrt\.dll$' <<<"$imports"; then
   fail "orvane.exe needs DLLs beside it: $imports"
 fi
 
