@@ -23,12 +23,11 @@ cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j"$(nproc)"
 
 mkdir -p build-fuzz/artifacts
-status=0
-for name in "${targets[@]}"; do
-  bin=build-fuzz/fuzz/fuzz_$name
-  work=build-fuzz/corpus/$name
+
+# One target: its own log, a line of stats, or the tail of the log on failure.
+run_target() {
+  local name=$1 bin=build-fuzz/fuzz/fuzz_$1 work=build-fuzz/corpus/$1
   mkdir -p "$work"
-  echo "== fuzz_$name for ${seconds} s"
   # The watchdog covers a target that stops answering libFuzzer's own timer.
   if ! timeout --kill-after=10 $((seconds + 120)) "$bin" \
       -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=4096 \
@@ -36,9 +35,25 @@ for name in "${targets[@]}"; do
       "$work" "fuzz/corpus/$name" >build-fuzz/fuzz_"$name".log 2>&1; then
     echo "fuzz_$name FAILED; the tail of build-fuzz/fuzz_$name.log:"
     tail -40 build-fuzz/fuzz_"$name".log
-    status=1
-  else
-    grep -E "^stat::number_of_executed_units" build-fuzz/fuzz_"$name".log | sed 's/^stat::/  /' || true
+    return 1
   fi
+  echo "== fuzz_$name for ${seconds} s"
+  grep -E "^stat::number_of_executed_units" build-fuzz/fuzz_"$name".log | sed 's/^stat::/  /' || true
+}
+
+# The targets are single-threaded: one a core at a time halves the wall time.
+jobs=$(nproc)
+status=0
+pids=()
+for name in "${targets[@]}"; do
+  run_target "$name" &
+  pids+=($!)
+  if ((${#pids[@]} >= jobs)); then
+    wait "${pids[0]}" || status=1
+    pids=("${pids[@]:1}")
+  fi
+done
+for pid in "${pids[@]}"; do
+  wait "$pid" || status=1
 done
 exit $status
