@@ -1,24 +1,28 @@
 #include "config/ConfigFile.h"
 
-#include <cerrno>
+#include <algorithm>
+#include <bit>
 #include <charconv>
-#include <chrono>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
-#include <fstream>
 #include <limits>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <random>
-#include <sstream>
-#include <stdexcept>
 #include <system_error>
 
+#include "config/FloatText.h"
 #include "config/InputTypeCatalogue.h"
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
 #include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -26,7 +30,10 @@ namespace orv::config {
 
 namespace {
 
-using Json = nlohmann::ordered_json;
+// Written in the file's order; read into a map-based document, whose cost
+// stays n log n however many keys a hostile file holds.
+using OrderedJson = nlohmann::ordered_json;
+using Json = nlohmann::json;
 
 // A reason to refuse a file; thrown from deep inside the field readers and
 // turned into the parse result in one place.
@@ -44,83 +51,225 @@ std::string Utf8(const std::filesystem::path& file) {
 
 std::string Quoted(std::string_view path) { return std::string("\"") + std::string(path) + "\""; }
 
-const Json& Member(const Json& parent, std::string_view parentPath, const char* name) {
-    const std::string path = parentPath.empty() ? name : std::string(parentPath) + "." + name;
-    const auto it = parent.find(name);
-    if (it == parent.end()) Refuse(std::string("the field ") + Quoted(path) + " is missing");
-    return *it;
-}
-
 std::string Join(std::string_view parentPath, const char* name) {
     return parentPath.empty() ? std::string(name) : std::string(parentPath) + "." + name;
 }
 
-const Json& Object(const Json& parent, std::string_view parentPath, const char* name) {
-    const Json& v = Member(parent, parentPath, name);
-    if (!v.is_object()) Refuse(Quoted(Join(parentPath, name)) + " must be an object");
-    return v;
-}
+// The parsed document and, for every number JSON writes with a fraction or
+// exponent, its text: a float field is read from that text, not from the
+// double the parser made of it.
+struct Document {
+    Json root;
+    std::map<std::string, std::string> numberTexts;  // by dotted path
+};
 
-std::string String(const Json& parent, std::string_view parentPath, const char* name) {
-    const Json& v = Member(parent, parentPath, name);
-    if (!v.is_string()) Refuse(Quoted(Join(parentPath, name)) + " must be text");
-    return v.get<std::string>();
-}
+// Builds the document from the parser's events, refusing a key given twice
+// (a hand-edited file would otherwise mean its last one, silently).
+class DocumentBuilder : public nlohmann::json_sax<Json> {
+public:
+    explicit DocumentBuilder(Document& doc) : doc_(doc) {}
 
-long long Integer(const Json& parent, std::string_view parentPath, const char* name, long long lo, long long hi) {
-    const Json& v = Member(parent, parentPath, name);
-    const std::string path = Join(parentPath, name);
-    if (!v.is_number_integer()) Refuse(Quoted(path) + " must be a whole number");
-    // Unsigned JSON numbers above the signed range are out of every range here.
-    if (v.is_number_unsigned() && v.get<std::uint64_t>() > static_cast<std::uint64_t>(hi))
-        Refuse(Quoted(path) + " is " + v.dump() + ", outside " + std::to_string(lo) + " to " + std::to_string(hi));
-    const long long n = v.get<long long>();
-    if (n < lo || n > hi)
-        Refuse(Quoted(path) + " is " + std::to_string(n) + ", outside " + std::to_string(lo) + " to " +
-               std::to_string(hi));
-    return n;
-}
+    bool null() override { return Put(nullptr); }
+    bool boolean(bool v) override { return Put(v); }
+    bool number_integer(number_integer_t v) override { return Put(v); }
+    bool number_unsigned(number_unsigned_t v) override { return Put(v); }
+    bool number_float(number_float_t v, const string_t& text) override {
+        const bool named = open_.empty() || open_.back()->is_object();
+        if (named && path_.size() <= kDeepestField) doc_.numberTexts[Path(pendingKey_)] = text;
+        return Put(v);
+    }
+    bool string(string_t& v) override { return Put(std::move(v)); }
+    bool binary(binary_t&) override { return false; }  // JSON text holds none
+    bool start_object(std::size_t) override { return Open(Json::object()); }
+    bool end_object() override { return Close(); }
+    bool start_array(std::size_t) override { return Open(Json::array()); }
+    bool end_array() override { return Close(); }
+    bool key(string_t& k) override {
+        if (open_.back()->contains(k)) {
+            refusal_ = "the key " + Quoted(Path(k)) + " is given twice";
+            return false;
+        }
+        pendingKey_ = std::move(k);
+        return true;
+    }
+    bool parse_error(std::size_t position, const std::string& token, const nlohmann::detail::exception& e) override {
+        errorPosition_ = position;
+        errorToken_ = token;
+        errorId_ = e.id;
+        return false;
+    }
 
-float Float(const Json& parent, std::string_view parentPath, const char* name) {
-    const Json& v = Member(parent, parentPath, name);
-    const std::string path = Join(parentPath, name);
-    if (!v.is_number()) Refuse(Quoted(path) + " must be a number");
-    const double d = v.get<double>();
-    // The field is single precision: a larger magnitude would arrive as infinity.
-    if (!std::isfinite(d) || std::fabs(d) > std::numeric_limits<float>::max())
-        Refuse(Quoted(path) + " is " + v.dump() + ", outside the range of the device's numbers");
-    return static_cast<float>(d);
-}
+    const std::string& Refusal() const { return refusal_; }
+    std::size_t ErrorPosition() const { return errorPosition_; }
+    const std::string& ErrorToken() const { return errorToken_; }
+    int ErrorId() const { return errorId_; }
 
-template <std::size_t N>
-int Choice(const Json& parent, std::string_view parentPath, const char* name,
-           const std::array<std::string_view, N>& words) {
-    const std::string text = String(parent, parentPath, name);
-    for (std::size_t k = 0; k < N; ++k)
-        if (text == words[k]) return static_cast<int>(k);
-    std::string allowed;
-    for (std::size_t k = 0; k < N; ++k) allowed += (k ? " or " : "") + Quoted(words[k]);
-    Refuse(Quoted(Join(parentPath, name)) + " is " + Quoted(text) + ", not " + allowed);
-}
+private:
+    // Fields are at most three levels down ("settings.rangeZero.value").
+    static constexpr std::size_t kDeepestField = 3;
 
-// Index order matches the device values below.
+    std::string Path(const std::string& last) const {
+        std::string out;
+        for (const auto& p : path_) out += p + ".";
+        return out + last;
+    }
+    Json* Insert(Json&& value) {
+        if (open_.empty()) {
+            doc_.root = std::move(value);
+            return &doc_.root;
+        }
+        Json& parent = *open_.back();
+        if (parent.is_array()) {
+            parent.push_back(std::move(value));
+            return &parent.back();
+        }
+        return &(parent[pendingKey_] = std::move(value));
+    }
+    bool Put(Json&& value) {
+        Insert(std::move(value));
+        return true;
+    }
+    bool Open(Json&& container) {
+        const bool inObject = !open_.empty() && open_.back()->is_object();
+        if (!open_.empty()) path_.push_back(inObject ? pendingKey_ : std::string("[]"));
+        open_.push_back(Insert(std::move(container)));
+        return true;
+    }
+    bool Close() {
+        open_.pop_back();
+        if (!path_.empty()) path_.pop_back();
+        return true;
+    }
+
+    Document& doc_;
+    std::vector<Json*> open_;
+    std::vector<std::string> path_;
+    std::string pendingKey_;
+    std::string refusal_;
+    std::size_t errorPosition_ = 0;
+    std::string errorToken_;
+    int errorId_ = 0;
+};
+
+// ---- Field readers ----------------------------------------------------------
+
+class Reader {
+public:
+    explicit Reader(const Document& doc) : doc_(doc) {}
+
+    const Json& Member(const Json& parent, std::string_view parentPath, const char* name) const {
+        const auto it = parent.find(name);
+        if (it == parent.end()) Refuse(std::string("the field ") + Quoted(Join(parentPath, name)) + " is missing");
+        return *it;
+    }
+
+    const Json& Object(const Json& parent, std::string_view parentPath, const char* name) const {
+        const Json& v = Member(parent, parentPath, name);
+        if (!v.is_object()) Refuse(Quoted(Join(parentPath, name)) + " must be an object");
+        return v;
+    }
+
+    std::string String(const Json& parent, std::string_view parentPath, const char* name) const {
+        const Json& v = Member(parent, parentPath, name);
+        if (!v.is_string()) Refuse(Quoted(Join(parentPath, name)) + " must be text");
+        return v.get<std::string>();
+    }
+
+    long long Integer(const Json& parent, std::string_view parentPath, const char* name, long long lo,
+                      long long hi) const {
+        const Json& v = Member(parent, parentPath, name);
+        const std::string path = Join(parentPath, name);
+        const std::string range = ", outside " + std::to_string(lo) + " to " + std::to_string(hi);
+        if (!v.is_number_integer()) {
+            // A whole number too large for 64 bits arrives as a float.
+            if (v.is_number_float() && IsWholeText(path)) Refuse(Quoted(path) + " is " + NumberText(v, path) + range);
+            Refuse(Quoted(path) + " must be a whole number");
+        }
+        // Unsigned JSON numbers above the signed range are out of every range here.
+        if (v.is_number_unsigned() && v.get<std::uint64_t>() > static_cast<std::uint64_t>(hi))
+            Refuse(Quoted(path) + " is " + v.dump() + range);
+        const long long n = v.get<long long>();
+        if (n < lo || n > hi) Refuse(Quoted(path) + " is " + std::to_string(n) + range);
+        return n;
+    }
+
+    std::uint8_t Byte(const Json& parent, std::string_view parentPath, const char* name) const {
+        return static_cast<std::uint8_t>(Integer(parent, parentPath, name, 0, 255));
+    }
+
+    // A number straight from its text, or the text form of a non-finite value.
+    float Float(const Json& parent, std::string_view parentPath, const char* name) const {
+        const Json& v = Member(parent, parentPath, name);
+        const std::string path = Join(parentPath, name);
+        if (v.is_string()) {
+            if (const auto f = FloatFromNonFiniteText(v.get<std::string>())) return *f;
+            Refuse(Quoted(path) + " must be a number, or \"inf\", \"-inf\" or \"nan:\" with 8 hexadecimal digits");
+        }
+        if (!v.is_number()) Refuse(Quoted(path) + " must be a number");
+        // Whole numbers are exact in 64 bits and rounded to float once.
+        if (v.is_number_unsigned()) return static_cast<float>(v.get<std::uint64_t>());
+        if (v.is_number_integer()) return static_cast<float>(v.get<std::int64_t>());
+        const std::string& text = NumberText(v, path);
+        if (const auto f = FloatFromDecimal(text)) return *f;
+        Refuse(Quoted(path) + " is " + text + ", outside the range of the device's numbers");
+    }
+
+    // A choice by its word, or by the byte a device held when it is no word.
+    template <std::size_t N>
+    std::uint8_t Choice(const Json& parent, std::string_view parentPath, const char* name,
+                        const std::array<std::string_view, N>& words) const {
+        const Json& v = Member(parent, parentPath, name);
+        if (v.is_number()) return Byte(parent, parentPath, name);
+        const std::string text = String(parent, parentPath, name);
+        for (std::size_t k = 0; k < N; ++k)
+            if (text == words[k]) return static_cast<std::uint8_t>(k);
+        std::string allowed;
+        for (std::size_t k = 0; k < N; ++k) allowed += (k ? " or " : "") + Quoted(words[k]);
+        Refuse(Quoted(Join(parentPath, name)) + " is " + Quoted(text) + ", not " + allowed);
+    }
+
+    // The number as the file spells it (for messages and float fields).
+    std::string NumberText(const Json& v, const std::string& path) const {
+        const auto it = doc_.numberTexts.find(path);
+        return it != doc_.numberTexts.end() ? it->second : v.dump();
+    }
+
+private:
+    bool IsWholeText(const std::string& path) const {
+        const auto it = doc_.numberTexts.find(path);
+        return it != doc_.numberTexts.end() && it->second.find_first_of(".eE") == std::string::npos;
+    }
+
+    const Document& doc_;
+};
+
+// Index order matches the device values.
 constexpr std::array<std::string_view, 2> kCjcWords{"external-cu50", "internal"};      // cjcMode 0, 1
 constexpr std::array<std::string_view, 2> kBreakWords{"low", "high"};                   // breakAlarm 0, 1
 constexpr std::array<std::string_view, 2> kDirectionWords{"20-4mA", "4-20mA"};          // outputDirection 0, 1
 constexpr int kMaxDamping = 9;
+constexpr int kMinWires = 2, kMaxWires = 4;
 
-// A float written in its shortest form that reads back as the same float, so
-// 0.1f shows as 0.1 and not as its double widening 0.10000000149011612.
-Json FloatJson(float f) {
-    char buf[32];
-    const auto end = std::to_chars(buf, buf + sizeof buf, f).ptr;
+// A float in its shortest form that reads back as the same float, so 0.1f
+// shows as 0.1 and not as its double widening 0.10000000149011612. A value
+// that is no finite number is text (see FloatText.h).
+OrderedJson FloatJson(float f) {
+    if (!std::isfinite(f)) return NonFiniteFloatText(f);
+    const std::string text = ShortestFloatText(f);
+    // The double nearest the shortest text prints as that text again.
     double d = 0;
-    std::from_chars(buf, end, d);
+    std::from_chars(text.data(), text.data() + text.size(), d);
     return d;
 }
 
-Json Quantity(Json value, std::string_view unit) {
-    Json q = Json::object();
+template <std::size_t N>
+OrderedJson ChoiceJson(std::uint8_t value, const std::array<std::string_view, N>& words) {
+    if (value < N) return std::string(words[value]);
+    return value;
+}
+
+OrderedJson Quantity(OrderedJson value, std::string_view unit) {
+    OrderedJson q = OrderedJson::object();
     q["value"] = std::move(value);
     q["unit"] = std::string(unit);
     return q;
@@ -163,47 +312,67 @@ std::array<std::uint8_t, kParamBlockSize> ParseHexBlock(const std::string& text)
     return block;
 }
 
-// The model's list text and the type's name as the model's list shows it.
-std::string_view ModelName(int model) { return Models()[static_cast<std::size_t>(model)].listText; }
+// Names as the files write them; empty for a code the catalogue does not know.
+std::string_view ModelName(int model) {
+    const ModelRow* m = FindModel(model);
+    return m ? m->listText : std::string_view{};
+}
+
+std::string_view TypeName(int code) {
+    const int row = RowOfCode(code);
+    return row == kNoRow ? std::string_view{} : InputTypes()[static_cast<std::size_t>(row)].modelText;
+}
 
 bool Offers(int model, int code) {
     const int row = RowOfCode(code);
     return FindModel(model) && row != kNoRow && PositionOfRow(model, row) != kNoRow;
 }
 
-ConfigRecord ReadRecord(const Json& root) {
+std::string ModelPhrase(int model) {
+    const std::string_view name = ModelName(model);
+    return "model " + std::to_string(model) + (name.empty() ? std::string() : " (" + std::string(name) + ")");
+}
+
+std::string TypePhrase(int code) {
+    const std::string_view name = TypeName(code);
+    return "input type " + std::to_string(code) + (name.empty() ? std::string() : " (" + std::string(name) + ")");
+}
+
+void CheckName(const Reader& r, const Json& parent, const char* path, std::string_view expected,
+               const std::string& what) {
+    if (r.String(parent, path, "name") != expected)
+        Refuse(Quoted(std::string(path) + ".name") + " does not name " + what +
+               (expected.empty() ? ", which has no name (\"\")" : ""));
+}
+
+ConfigRecord ReadRecord(const Document& doc) {
+    const Json& root = doc.root;
+    const Reader r(doc);
     if (!root.is_object()) Refuse("it is not an Orvane configuration (no format name)");
     const auto format = root.find("format");
     if (format == root.end() || !format->is_string() || format->get<std::string>() != kConfigFormat)
         Refuse(std::string("it is not an Orvane configuration (the format is not \"") + std::string(kConfigFormat) + "\")");
-    const Json& version = Member(root, "", "version");
-    if (!version.is_number_integer()) Refuse("\"version\" must be a whole number");
-    if (version.is_number_unsigned() ? version.get<std::uint64_t>() > static_cast<std::uint64_t>(kConfigVersion)
-                                     : version.get<long long>() > kConfigVersion)
-        Refuse(std::string("it was written in format version ") + version.dump() + " by a newer program; this one reads version " +
-               std::to_string(kConfigVersion));
-    Integer(root, "", "version", 1, kConfigVersion);
+    const Json& version = r.Member(root, "", "version");
+    const bool newer = version.is_number_unsigned() ? version.get<std::uint64_t>() > static_cast<std::uint64_t>(kConfigVersion)
+                       : version.is_number_integer() ? version.get<long long>() > kConfigVersion
+                       : version.is_number_float()   ? version.get<double>() > kConfigVersion &&
+                                                         std::floor(version.get<double>()) == version.get<double>()
+                                                     : false;
+    if (newer)
+        Refuse(std::string("it was written in format version ") + r.NumberText(version, "version") +
+               " by a newer program; this one reads version " + std::to_string(kConfigVersion));
+    r.Integer(root, "", "version", 1, kConfigVersion);
 
     ConfigRecord rec;
-    rec.tool = String(root, "", "tool");
-    rec.savedAt = String(root, "", "saved");
+    rec.tool = r.String(root, "", "tool");
+    rec.savedAt = r.String(root, "", "saved");
 
-    const Json& model = Object(root, "", "model");
-    const int modelCode = static_cast<int>(Integer(model, "model", "code", 0, kModelCount - 1));
-    if (String(model, "model", "name") != ModelName(modelCode))
-        Refuse(std::string("\"model.name\" does not name model ") + std::to_string(modelCode) + " (" +
-               std::string(ModelName(modelCode)) + ")");
-    const Json& type = Object(root, "", "inputType");
-    const int code = static_cast<int>(Integer(type, "inputType", "code", 0, 255));
-    const int row = RowOfCode(code);
-    if (row == kNoRow) Refuse(std::string("\"inputType.code\" ") + std::to_string(code) + " is no input type");
-    const std::string_view typeName = InputTypes()[static_cast<std::size_t>(row)].modelText;
-    if (String(type, "inputType", "name") != typeName)
-        Refuse(std::string("\"inputType.name\" does not name input type ") + std::to_string(code) + " (" + std::string(typeName) +
-               ")");
-    if (!Offers(modelCode, code))
-        Refuse(std::string("input type ") + std::to_string(code) + " (" + std::string(typeName) + ") is not offered by model " +
-               std::to_string(modelCode) + " (" + std::string(ModelName(modelCode)) + ")");
+    const Json& model = r.Object(root, "", "model");
+    const int modelCode = r.Byte(model, "model", "code");
+    CheckName(r, model, "model", ModelName(modelCode), "model " + std::to_string(modelCode));
+    const Json& type = r.Object(root, "", "inputType");
+    const int code = r.Byte(type, "inputType", "code");
+    CheckName(r, type, "inputType", TypeName(code), "input type " + std::to_string(code));
 
     ParamFields& f = rec.fields;
     f.model = static_cast<std::uint8_t>(modelCode);
@@ -212,39 +381,49 @@ ConfigRecord ReadRecord(const Json& root) {
     const std::string_view unit = UnitOfCode(code);
     auto quantity = [&](const Json& parent, const char* name) -> const Json& {
         const std::string path = Join("settings", name);
-        const Json& q = Object(parent, "settings", name);
-        if (String(q, path, "unit") != unit)
-            Refuse(Quoted(path + ".unit") + " is not " + Quoted(unit) + ", the unit of " + std::string(typeName));
+        const Json& q = r.Object(parent, "settings", name);
+        if (r.String(q, path, "unit") != unit)
+            Refuse(Quoted(path + ".unit") + " is not " + Quoted(unit) + ", the unit of " + TypePhrase(code));
         return q;
     };
-    const Json& s = Object(root, "", "settings");
-    f.cjcMode = static_cast<std::uint8_t>(Choice(s, "settings", "cjcMode", kCjcWords));
-    f.wireCount = static_cast<std::uint8_t>(Integer(s, "settings", "wireCount", 2, 4));
-    f.rangeZero = Float(quantity(s, "rangeZero"), "settings.rangeZero", "value");
-    f.rangeFull = Float(quantity(s, "rangeFull"), "settings.rangeFull", "value");
-    f.dampingLevel = static_cast<std::uint8_t>(Integer(s, "settings", "dampingLevel", 0, kMaxDamping));
-    f.breakAlarm = static_cast<std::uint8_t>(Choice(s, "settings", "breakAlarm", kBreakWords));
-    f.outputDirection = static_cast<std::uint8_t>(Choice(s, "settings", "outputDirection", kDirectionWords));
+    const Json& s = r.Object(root, "", "settings");
+    f.cjcMode = r.Choice(s, "settings", "cjcMode", kCjcWords);
+    f.wireCount = r.Byte(s, "settings", "wireCount");
+    f.rangeZero = r.Float(quantity(s, "rangeZero"), "settings.rangeZero", "value");
+    f.rangeFull = r.Float(quantity(s, "rangeFull"), "settings.rangeFull", "value");
+    f.dampingLevel = r.Byte(s, "settings", "dampingLevel");
+    f.breakAlarm = r.Choice(s, "settings", "breakAlarm", kBreakWords);
+    f.outputDirection = r.Choice(s, "settings", "outputDirection", kDirectionWords);
     f.offsetCorrection = static_cast<std::int8_t>(
-        Integer(quantity(s, "offsetCorrection"), "settings.offsetCorrection", "value", -128, 127));
+        r.Integer(quantity(s, "offsetCorrection"), "settings.offsetCorrection", "value", -128, 127));
 
-    const Json& c = Object(root, "", "calibration");
+    const Json& c = r.Object(root, "", "calibration");
     constexpr long long kI16Lo = std::numeric_limits<std::int16_t>::min();
     constexpr long long kI16Hi = std::numeric_limits<std::int16_t>::max();
     constexpr long long kU16Hi = std::numeric_limits<std::uint16_t>::max();
-    f.resistanceCal = Float(c, "calibration", "resistanceCal");
-    f.millivoltCal = static_cast<std::int16_t>(Integer(c, "calibration", "millivoltCal", kI16Lo, kI16Hi));
-    f.ambientCal = static_cast<std::uint16_t>(Integer(c, "calibration", "ambientCal", 0, kU16Hi));
-    f.voltageCal = static_cast<std::int16_t>(Integer(c, "calibration", "voltageCal", kI16Lo, kI16Hi));
-    f.currentCal = static_cast<std::int16_t>(Integer(c, "calibration", "currentCal", kI16Lo, kI16Hi));
-    f.out1ZeroTrim = static_cast<std::uint16_t>(Integer(c, "calibration", "out1ZeroTrim", 0, kU16Hi));
-    f.out1FullTrim = static_cast<std::uint16_t>(Integer(c, "calibration", "out1FullTrim", 0, kU16Hi));
-    f.out2ZeroTrim = static_cast<std::uint16_t>(Integer(c, "calibration", "out2ZeroTrim", 0, kU16Hi));
-    f.out2FullTrim = static_cast<std::uint16_t>(Integer(c, "calibration", "out2FullTrim", 0, kU16Hi));
+    f.resistanceCal = r.Float(c, "calibration", "resistanceCal");
+    f.millivoltCal = static_cast<std::int16_t>(r.Integer(c, "calibration", "millivoltCal", kI16Lo, kI16Hi));
+    f.ambientCal = static_cast<std::uint16_t>(r.Integer(c, "calibration", "ambientCal", 0, kU16Hi));
+    f.voltageCal = static_cast<std::int16_t>(r.Integer(c, "calibration", "voltageCal", kI16Lo, kI16Hi));
+    f.currentCal = static_cast<std::int16_t>(r.Integer(c, "calibration", "currentCal", kI16Lo, kI16Hi));
+    f.out1ZeroTrim = static_cast<std::uint16_t>(r.Integer(c, "calibration", "out1ZeroTrim", 0, kU16Hi));
+    f.out1FullTrim = static_cast<std::uint16_t>(r.Integer(c, "calibration", "out1FullTrim", 0, kU16Hi));
+    f.out2ZeroTrim = static_cast<std::uint16_t>(r.Integer(c, "calibration", "out2ZeroTrim", 0, kU16Hi));
+    f.out2FullTrim = static_cast<std::uint16_t>(r.Integer(c, "calibration", "out2FullTrim", 0, kU16Hi));
 
-    rec.block = ParseHexBlock(String(root, "", "block"));
+    rec.block = ParseHexBlock(r.String(root, "", "block"));
     return rec;
 }
+
+std::string ChoicePhrase(const char* name, std::uint8_t value, std::string_view word0, std::string_view word1) {
+    return std::string(name) + " is " + std::to_string(value) + ", neither " + Quoted(word0) + " nor " + Quoted(word1);
+}
+
+std::string FloatPhrase(const char* name, float value) {
+    return std::string(name) + " is " + NonFiniteFloatText(value) + ", not a finite number";
+}
+
+bool SameFloat(float a, float b) { return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b); }
 
 }  // namespace
 
@@ -255,33 +434,28 @@ std::string_view UnitOfCode(int code) {
 
 std::string SerializeConfig(const ConfigRecord& record) {
     const ParamFields& f = record.fields;
-    const int row = RowOfCode(f.inputType);
-    if (!FindModel(f.model) || row == kNoRow)
-        throw std::invalid_argument(std::string("no known model and input type to save (model ") + std::to_string(f.model) +
-                                    ", input type " + std::to_string(f.inputType) + ")");
     const std::string_view unit = UnitOfCode(f.inputType);
 
-    Json root = Json::object();
+    OrderedJson root = OrderedJson::object();
     root["format"] = std::string(kConfigFormat);
     root["version"] = kConfigVersion;
     root["tool"] = record.tool;
     root["saved"] = record.savedAt;
-    root["model"] = Json{{"code", f.model}, {"name", std::string(ModelName(f.model))}};
-    root["inputType"] = Json{{"code", f.inputType},
-                             {"name", std::string(InputTypes()[static_cast<std::size_t>(row)].modelText)}};
+    root["model"] = OrderedJson{{"code", f.model}, {"name", std::string(ModelName(f.model))}};
+    root["inputType"] = OrderedJson{{"code", f.inputType}, {"name", std::string(TypeName(f.inputType))}};
 
-    Json s = Json::object();
-    s["cjcMode"] = std::string(kCjcWords[f.cjcMode != 0 ? 1 : 0]);
+    OrderedJson s = OrderedJson::object();
+    s["cjcMode"] = ChoiceJson(f.cjcMode, kCjcWords);
     s["wireCount"] = f.wireCount;
     s["rangeZero"] = Quantity(FloatJson(f.rangeZero), unit);
     s["rangeFull"] = Quantity(FloatJson(f.rangeFull), unit);
     s["dampingLevel"] = f.dampingLevel;
-    s["breakAlarm"] = std::string(kBreakWords[f.breakAlarm != 0 ? 1 : 0]);
-    s["outputDirection"] = std::string(kDirectionWords[f.outputDirection != 0 ? 1 : 0]);
+    s["breakAlarm"] = ChoiceJson(f.breakAlarm, kBreakWords);
+    s["outputDirection"] = ChoiceJson(f.outputDirection, kDirectionWords);
     s["offsetCorrection"] = Quantity(f.offsetCorrection, unit);
     root["settings"] = std::move(s);
 
-    Json c = Json::object();
+    OrderedJson c = OrderedJson::object();
     c["resistanceCal"] = FloatJson(f.resistanceCal);
     c["millivoltCal"] = f.millivoltCal;
     c["ambientCal"] = f.ambientCal;
@@ -293,134 +467,398 @@ std::string SerializeConfig(const ConfigRecord& record) {
     c["out2FullTrim"] = f.out2FullTrim;
     root["calibration"] = std::move(c);
     root["block"] = HexBlock(record.block);
-    return root.dump(2) + "\n";
+    // Names and words are the tool's own UTF-8; a saved "tool" or "saved"
+    // text from an edited file may not be, and must not stop the save.
+    return root.dump(2, ' ', false, OrderedJson::error_handler_t::replace) + "\n";
 }
 
 ConfigParse ParseConfig(std::string_view text) {
     if (text.size() > kMaxConfigFileBytes) return {std::nullopt, "it is larger than 1 MiB"};
-    Json root;
+    if (text.find_first_not_of(" \t\r\n") == std::string_view::npos) return {std::nullopt, "it is empty"};
     try {
-        root = Json::parse(text.begin(), text.end());
-    } catch (const Json::parse_error& e) {
-        // A file cut short fails where the text ends; anything else is not JSON.
-        if (e.byte >= text.size()) return {std::nullopt, "it is truncated (the text ends inside the JSON)"};
-        return {std::nullopt, std::string("it is not JSON (error at byte ") + std::to_string(e.byte) + ")"};
-    }
-    try {
-        return {ReadRecord(root), {}};
+        Document doc;
+        DocumentBuilder builder(doc);
+        if (!Json::sax_parse(text.begin(), text.end(), &builder)) {
+            if (!builder.Refusal().empty()) return {std::nullopt, builder.Refusal()};
+            // A number beyond double range (1e400) is syntax nlohmann refuses
+            // to convert; it is no device's number either.
+            if (builder.ErrorId() == 406)
+                return {std::nullopt, "it holds the number " + builder.ErrorToken() +
+                                          ", outside the range of the device's numbers"};
+            // A file cut short fails where the text ends; anything else is not JSON.
+            if (builder.ErrorPosition() >= text.size())
+                return {std::nullopt, "it is truncated (the text ends inside the JSON)"};
+            return {std::nullopt, "it is not JSON (error at byte " + std::to_string(builder.ErrorPosition()) + ")"};
+        }
+        return {ReadRecord(doc), {}};
     } catch (const Refusal& r) {
         return {std::nullopt, r.reason};
-    } catch (const Json::exception& e) {
+    } catch (const std::exception& e) {
+        // Nothing a file holds may end the program: whatever the library
+        // throws is a refusal too.
         return {std::nullopt, std::string("it holds an unreadable value (") + e.what() + ")"};
     }
 }
 
+namespace {
+
+// The file's bytes when it is a regular file of at most limit + 1 bytes, or
+// the reason it cannot be read. Opening does not block: a named pipe with no
+// writer would otherwise hold the window until someone wrote to it.
+struct FileText {
+    std::string text;
+    std::string error;
+};
+
+std::string KindOfNonRegular(bool directory) {
+    return directory ? "it is a folder, not a file" : "it is not a regular file (a device, pipe or socket)";
+}
+
+#if defined(_WIN32)
+FileText ReadRegularFile(const std::filesystem::path& file, std::size_t limit) {
+    std::error_code ec;
+    const auto status = std::filesystem::status(file, ec);
+    if (!ec && std::filesystem::is_directory(status)) return {{}, KindOfNonRegular(true)};
+    if (!ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+        return {{}, KindOfNonRegular(false)};
+    // The narrow call would take the name in the ANSI code page.
+    std::FILE* in = _wfopen(file.c_str(), L"rb");
+    if (!in) return {{}, std::string("the file cannot be read (") + std::strerror(errno) + ")"};
+    std::string text(limit + 1, '\0');
+    const std::size_t got = std::fread(text.data(), 1, text.size(), in);
+    const bool failed = std::ferror(in) != 0;
+    std::fclose(in);
+    if (failed) return {{}, "the file cannot be read (a read error)"};
+    text.resize(got);
+    return {std::move(text), {}};
+}
+#else
+FileText ReadRegularFile(const std::filesystem::path& file, std::size_t limit) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return {{}, std::string("the file cannot be read (") + std::strerror(errno) + ")"};
+    struct stat st {};
+    std::string error;
+    if (::fstat(fd, &st) != 0) error = std::string("the file cannot be read (") + std::strerror(errno) + ")";
+    else if (!S_ISREG(st.st_mode)) error = KindOfNonRegular(S_ISDIR(st.st_mode));
+    std::string text;
+    if (error.empty()) {
+        // Read one byte past the limit rather than trusting a size that may change.
+        text.resize(limit + 1);
+        std::size_t got = 0;
+        while (got < text.size()) {
+            const ssize_t n = ::read(fd, text.data() + got, text.size() - got);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                error = std::string("the file cannot be read (") + std::strerror(errno) + ")";
+                break;
+            }
+            if (n == 0) break;
+            got += static_cast<std::size_t>(n);
+        }
+        text.resize(got);
+    }
+    ::close(fd);
+    if (!error.empty()) return {{}, error};
+    return {std::move(text), {}};
+}
+#endif
+
+}  // namespace
+
 ConfigLoad LoadConfigFile(const std::filesystem::path& file) {
     const std::string prefix = std::string("Cannot open the configuration \"") + Utf8(file) + "\": ";
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return {std::nullopt, prefix + "the file cannot be read (" + std::strerror(errno) + ")"};
-    // Read one byte past the limit rather than trusting a size that may change.
-    std::string text(kMaxConfigFileBytes + 1, '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    if (in.bad()) return {std::nullopt, prefix + "the file cannot be read"};
-    text.resize(static_cast<std::size_t>(in.gcount()));
-    ConfigParse parsed = ParseConfig(text);
+    FileText read = ReadRegularFile(file, kMaxConfigFileBytes);
+    if (!read.error.empty()) return {std::nullopt, prefix + read.error};
+    ConfigParse parsed = ParseConfig(read.text);
     if (!parsed.record) return {std::nullopt, prefix + parsed.reason};
     return {std::move(parsed.record), {}};
+}
+
+std::vector<LeftSetting> SettingsOutOfRange(const ConfigRecord& record) {
+    const ParamFields& f = record.fields;
+    std::vector<LeftSetting> out;
+    if (!Offers(f.model, f.inputType)) {
+        const std::string value = "inputType is " + std::to_string(f.inputType);
+        const std::string why = RowOfCode(f.inputType) == kNoRow
+                                    ? value + ", which names no input type"
+                                    : value + " (" + std::string(TypeName(f.inputType)) + "), which " + ModelPhrase(f.model) +
+                                          " does not offer";
+        out.push_back({"inputType", why});
+    }
+    if (f.cjcMode > 1) out.push_back({"cjcMode", ChoicePhrase("cjcMode", f.cjcMode, kCjcWords[1], kCjcWords[0])});
+    if (f.wireCount < kMinWires || f.wireCount > kMaxWires)
+        out.push_back({"wireCount", "wireCount is " + std::to_string(f.wireCount) + ", outside 2 to 4"});
+    if (!std::isfinite(f.rangeZero)) out.push_back({"rangeZero", FloatPhrase("rangeZero", f.rangeZero)});
+    if (!std::isfinite(f.rangeFull)) out.push_back({"rangeFull", FloatPhrase("rangeFull", f.rangeFull)});
+    if (f.dampingLevel > kMaxDamping)
+        out.push_back({"dampingLevel", "dampingLevel is " + std::to_string(f.dampingLevel) + ", outside 0 to 9"});
+    if (f.breakAlarm > 1)
+        out.push_back({"breakAlarm", ChoicePhrase("breakAlarm", f.breakAlarm, kBreakWords[0], kBreakWords[1])});
+    if (f.outputDirection > 1)
+        out.push_back({"outputDirection",
+                       ChoicePhrase("outputDirection", f.outputDirection, kDirectionWords[1], kDirectionWords[0])});
+    return out;
+}
+
+AppliedConfig ApplyConfig(const ConfigRecord& record, const ParamFields& current, bool withCalibration) {
+    const ParamFields& f = record.fields;
+    AppliedConfig a{current, {}};
+    ParamFields& to = a.fields;
+    const std::vector<LeftSetting> outside = SettingsOutOfRange(record);
+    const auto isOutside = [&](std::string_view name) {
+        for (const auto& l : outside)
+            if (l.name == name) return true;
+        return false;
+    };
+    // Each setting: taken, already there, or left with its reason.
+    const auto take = [&](std::string_view name, bool held, auto assign) {
+        if (held) return;
+        if (const auto it = std::find_if(outside.begin(), outside.end(), [&](const LeftSetting& l) { return l.name == name; });
+            it != outside.end()) {
+            a.left.push_back(*it);
+            return;
+        }
+        assign();
+    };
+    take("inputType", f.inputType == current.inputType, [&] { to.inputType = f.inputType; });
+    take("cjcMode", f.cjcMode == current.cjcMode, [&] { to.cjcMode = f.cjcMode; });
+    take("wireCount", f.wireCount == current.wireCount, [&] { to.wireCount = f.wireCount; });
+
+    // Range ends and offset are numbers in the input type's unit: put under
+    // another type's unit they would mean something else.
+    const std::string_view fileUnit = UnitOfCode(f.inputType);
+    const std::string_view deviceUnit = UnitOfCode(to.inputType);
+    const bool unitHolds = to.inputType == f.inputType || (!fileUnit.empty() && fileUnit == deviceUnit);
+    const auto inUnit = [&](const char* name, bool held, auto assign) {
+        if (held) return;
+        if (!unitHolds && !isOutside(name)) {
+            a.left.push_back({name, std::string(name) + " is in " + (fileUnit.empty() ? "no known unit" : std::string(fileUnit)) +
+                                        ", the unit of " + TypePhrase(f.inputType) + ", which is left; the device measures in " +
+                                        (deviceUnit.empty() ? "no known unit" : std::string(deviceUnit))});
+            return;
+        }
+        take(name, false, assign);
+    };
+    inUnit("rangeZero", SameFloat(f.rangeZero, current.rangeZero), [&] { to.rangeZero = f.rangeZero; });
+    inUnit("rangeFull", SameFloat(f.rangeFull, current.rangeFull), [&] { to.rangeFull = f.rangeFull; });
+    take("dampingLevel", f.dampingLevel == current.dampingLevel, [&] { to.dampingLevel = f.dampingLevel; });
+    take("breakAlarm", f.breakAlarm == current.breakAlarm, [&] { to.breakAlarm = f.breakAlarm; });
+    take("outputDirection", f.outputDirection == current.outputDirection, [&] { to.outputDirection = f.outputDirection; });
+    inUnit("offsetCorrection", f.offsetCorrection == current.offsetCorrection,
+           [&] { to.offsetCorrection = f.offsetCorrection; });
+    if (!withCalibration) return a;
+    to.resistanceCal = f.resistanceCal;
+    to.millivoltCal = f.millivoltCal;
+    to.ambientCal = f.ambientCal;
+    to.voltageCal = f.voltageCal;
+    to.currentCal = f.currentCal;
+    to.out1ZeroTrim = f.out1ZeroTrim;
+    to.out1FullTrim = f.out1FullTrim;
+    to.out2ZeroTrim = f.out2ZeroTrim;
+    to.out2FullTrim = f.out2FullTrim;
+    return a;
+}
+
+std::string DescribeLeft(const std::vector<LeftSetting>& left) {
+    std::string out;
+    for (const auto& l : left) out += (out.empty() ? "" : "; ") + l.reason;
+    return out;
 }
 
 std::string CheckModelAccepts(int model, const ConfigRecord& record) {
     const int code = record.fields.inputType;
     if (!FindModel(model)) return "the connected device's model is not known: read the device first";
-    if (Offers(model, code)) return {};
-    const int row = RowOfCode(code);
-    const std::string typeName = row == kNoRow ? std::to_string(code)
-                                               : std::string(InputTypes()[static_cast<std::size_t>(row)].modelText);
-    return std::string("the connected device (") + std::string(ModelName(model)) + ") does not accept the input type " + typeName;
-}
-
-void ApplyConfig(const ConfigRecord& record, ParamFields& fields, bool withCalibration) {
-    const ParamFields& f = record.fields;
-    fields.inputType = f.inputType;
-    fields.cjcMode = f.cjcMode;
-    fields.wireCount = f.wireCount;
-    fields.rangeZero = f.rangeZero;
-    fields.rangeFull = f.rangeFull;
-    fields.dampingLevel = f.dampingLevel;
-    fields.breakAlarm = f.breakAlarm;
-    fields.outputDirection = f.outputDirection;
-    fields.offsetCorrection = f.offsetCorrection;
-    if (!withCalibration) return;
-    fields.resistanceCal = f.resistanceCal;
-    fields.millivoltCal = f.millivoltCal;
-    fields.ambientCal = f.ambientCal;
-    fields.voltageCal = f.voltageCal;
-    fields.currentCal = f.currentCal;
-    fields.out1ZeroTrim = f.out1ZeroTrim;
-    fields.out1FullTrim = f.out1FullTrim;
-    fields.out2ZeroTrim = f.out2ZeroTrim;
-    fields.out2FullTrim = f.out2FullTrim;
-}
-
-void ApplyConfig(const ConfigRecord& record, ParamImage& image, bool withCalibration) {
-    ParamFields fields = ParamFields::Read(image.bytes);
-    ApplyConfig(record, fields, withCalibration);
-    fields.Write(image.bytes);
-}
-
-std::string IsoTimestampNow() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-#if defined(_WIN32)
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
-    char buf[40];
-    std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%S%z", &local);
-    std::string s = buf;
-    // strftime gives +0100; ISO 8601's extended form wants +01:00.
-    if (s.size() >= 5) s.insert(s.size() - 2, ":");
-    return s;
+    // A type outside its own model's list is never written: nothing to refuse.
+    if (!Offers(record.fields.model, code) || Offers(model, code)) return {};
+    return std::string("the connected device (") + std::string(ModelName(model)) + ") does not accept the input type " +
+           std::string(TypeName(code));
 }
 
 namespace {
 
-std::string WriteWhole(const std::filesystem::path& file, std::string_view text) {
-#if defined(_WIN32)
-    // The narrow call would take the name in the ANSI code page: a folder
-    // named in Chinese would be out of reach.
-    std::FILE* out = _wfopen(file.c_str(), L"wb");
-#else
-    std::FILE* out = std::fopen(file.c_str(), "wb");
-#endif
-    if (!out) return std::strerror(errno);
-    std::string error;
-    if (std::fwrite(text.data(), 1, text.size(), out) != text.size() || std::fflush(out) != 0)
-        error = std::strerror(errno);
-#if !defined(_WIN32)
-    // The rename must not reach the disk before the data does.
-    if (error.empty() && ::fsync(fileno(out)) != 0) error = std::strerror(errno);
-#endif
-    if (std::fclose(out) != 0 && error.empty()) error = std::strerror(errno);
-    return error;
+// Days since 1970-01-01 of a civil date (Howard Hinnant's algorithm).
+std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
+    y -= m <= 2;
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const auto yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+}
+
+std::int64_t SecondsOf(const std::tm& t) {
+    return DaysFromCivil(t.tm_year + 1900LL, static_cast<unsigned>(t.tm_mon + 1), static_cast<unsigned>(t.tm_mday)) *
+               86400 +
+           t.tm_hour * 3600 + t.tm_min * 60 + t.tm_sec;
 }
 
 }  // namespace
 
-std::string WriteFileAtomically(const std::filesystem::path& target, std::string_view text, const FileWriter& writer) {
-    std::random_device entropy;
-    std::filesystem::path temp = target;
-    temp += std::string(".tmp-") + std::to_string(entropy() % 1000000u);
-    std::string error = writer ? writer(temp, text) : WriteWhole(temp, text);
-    if (error.empty()) {
-        std::error_code ec;
-        std::filesystem::rename(temp, target, ec);
-        if (!ec) return {};
-        error = ec.message();
+std::string IsoTimestamp(std::time_t when) {
+    std::tm local{}, utc{};
+#if defined(_WIN32)
+    localtime_s(&local, &when);
+    gmtime_s(&utc, &when);
+#else
+    localtime_r(&when, &local);
+    gmtime_r(&when, &utc);
+#endif
+    // The same instant read on the two calendars differs by the offset.
+    const std::int64_t offsetMinutes = (SecondsOf(local) - SecondsOf(utc)) / 60;
+    const std::int64_t magnitude = offsetMinutes < 0 ? -offsetMinutes : offsetMinutes;
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d%c%02d:%02d", local.tm_year + 1900, local.tm_mon + 1,
+                  local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, offsetMinutes < 0 ? '-' : '+',
+                  static_cast<int>(magnitude / 60), static_cast<int>(magnitude % 60));
+    return buf;
+}
+
+std::string IsoTimestampNow() { return IsoTimestamp(std::time(nullptr)); }
+
+namespace {
+
+std::string Errno() { return std::strerror(errno); }
+
+// A name no other save chooses: a process's own save and another's never
+// meet, and a name taken is tried again with another.
+std::string UniqueTempName(const std::filesystem::path& target) {
+    static thread_local std::mt19937_64 random{std::random_device{}()};
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(random()));
+    return "." + Utf8(target.filename()) + ".tmp-" + hex;
+}
+
+#if defined(_WIN32)
+
+std::string WriteAndReplace(const std::filesystem::path& target, std::string_view text) {
+    std::error_code ec;
+    const auto status = std::filesystem::status(target, ec);
+    if (!ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+        return std::filesystem::is_directory(status) ? "it is a folder" : "it is not a regular file";
+    const std::filesystem::path dir = target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
+    std::filesystem::path temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+        const std::string name = UniqueTempName(target);
+        temp = dir / std::filesystem::path(std::u8string(name.begin(), name.end()));
+        fd = _wopen(temp.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+        if (fd < 0 && errno != EEXIST) return Errno();
     }
-    std::error_code ignored;
-    std::filesystem::remove(temp, ignored);
+    if (fd < 0) return Errno();
+    std::string error;
+    for (std::size_t done = 0; done < text.size() && error.empty();) {
+        const unsigned chunk = static_cast<unsigned>(std::min<std::size_t>(text.size() - done, 1u << 20));
+        const int n = _write(fd, text.data() + done, chunk);
+        if (n <= 0) error = n < 0 ? Errno() : "nothing could be written";
+        else done += static_cast<std::size_t>(n);
+    }
+    if (error.empty() && _commit(fd) != 0) error = Errno();
+    if (_close(fd) != 0 && error.empty()) error = Errno();
+    if (error.empty()) {
+        std::filesystem::rename(temp, target, ec);
+        if (ec) error = ec.message();
+    }
+    if (!error.empty()) std::filesystem::remove(temp, ec);
+    return error;
+}
+
+#else
+
+// The file a path names after its symbolic links, the last one included: a
+// save replaces that file and leaves the links as they are.
+std::filesystem::path ThroughLinks(std::filesystem::path path, std::string& error) {
+    for (int depth = 0; depth < 40; ++depth) {
+        std::error_code ec;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, ec))) return path;
+        const std::filesystem::path to = std::filesystem::read_symlink(path, ec);
+        if (ec) {
+            error = ec.message();
+            return path;
+        }
+        path = to.is_absolute() ? to : path.parent_path() / to;
+    }
+    error = std::strerror(ELOOP);
+    return path;
+}
+
+bool WriteAll(int fd, std::string_view text, std::string& error) {
+    for (std::size_t done = 0; done < text.size();) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            error = n < 0 ? Errno() : "nothing could be written";
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+std::string WriteAndReplace(const std::filesystem::path& given, std::string_view text) {
+    std::string error;
+    const std::filesystem::path target = ThroughLinks(given, error);
+    if (!error.empty()) return error;
+    struct stat old {};
+    const bool replacing = ::stat(target.c_str(), &old) == 0;
+    if (replacing && !S_ISREG(old.st_mode)) return S_ISDIR(old.st_mode) ? "it is a folder" : "it is not a regular file";
+    const std::filesystem::path dir = target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
+
+    // A file without a name until it is complete: a save killed half way
+    // leaves nothing behind. Where the file system cannot do that, a
+    // uniquely named one is used and removed on every failure.
+    bool named = false;
+    std::filesystem::path temp;
+    int fd = ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        named = true;
+        for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+            temp = dir / UniqueTempName(target);
+            fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+            if (fd < 0 && errno != EEXIST) return Errno();
+        }
+        if (fd < 0) return Errno();
+    }
+    // What the old file allowed, the new one allows: a private file stays private.
+    if (replacing) {
+        if (::fchmod(fd, old.st_mode & 07777) != 0) error = Errno();
+        if (error.empty() && (old.st_uid != ::geteuid() || old.st_gid != ::getegid()))
+            (void)!::fchown(fd, old.st_uid, old.st_gid);  // only root may; others keep their own
+    }
+    // The rename must not reach the disk before the data does.
+    if (error.empty() && WriteAll(fd, text, error) && ::fsync(fd) != 0) error = Errno();
+    if (error.empty() && !named) {
+        const std::string self = "/proc/self/fd/" + std::to_string(fd);
+        for (int attempt = 0; attempt < 16; ++attempt) {
+            temp = dir / UniqueTempName(target);
+            if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+                named = true;
+                break;
+            }
+            if (errno != EEXIST) break;
+        }
+        if (!named) error = Errno();
+    }
+    if (::close(fd) != 0 && error.empty()) error = Errno();
+    if (error.empty() && ::rename(temp.c_str(), target.c_str()) != 0) error = Errno();
+    if (!error.empty()) {
+        if (named) ::unlink(temp.c_str());
+        return error;
+    }
+    // The new name itself is made durable with the folder.
+    if (const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return {};
+}
+
+#endif
+
+}  // namespace
+
+std::string WriteFileAtomically(const std::filesystem::path& target, std::string_view text) {
+    const std::string error = WriteAndReplace(target, text);
+    if (error.empty()) return {};
     return std::string("Cannot save \"") + Utf8(target) + "\": " + error;
 }
 

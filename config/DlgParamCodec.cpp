@@ -3,6 +3,7 @@
 
 #include "app/core/CMyDlg.h"
 #include "app/core/ControlIds.h"
+#include "app/core/ShownChoices.h"
 #include "config/ParamFields.h"
 #include "config/RangeFormat.h"
 #include "config/TextConversions.h"
@@ -90,6 +91,7 @@ void CMyDlg::DecodeParams(std::span<const std::uint8_t, config::kParamBlockSize>
     ApplyTypeRules(f.model, position);
     ShowUnitLabels(f.model, position);
     ShowSettings();
+    RememberChoices(window_, ShownValues, payload);
 }
 
 void CMyDlg::EncodeParams() {

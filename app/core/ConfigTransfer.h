@@ -8,6 +8,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "app/core/CMyDlg.h"
 #include "app/core/DialogObserver.h"
@@ -31,17 +32,27 @@ struct CapturedConfig {
 };
 
 // The settings, calibration constants and trims the window's controls show
-// now, converted as a write would convert them, with the block as read: a
-// text nobody edited stands for the value behind it (shown), not for its
-// rounded digits. Reads the controls only: the window and the dialog's own
-// copy stay as they are.
+// now, converted as a write would convert them: a text or choice nobody
+// changed stands for the value behind it (the device's, bit for bit), not
+// for its rounded digits or the nearest choice the window can show.
+// Reads the controls only.
+config::ParamFields WindowFields(const WindowServices& window, const config::ShownValues& shown);
+
+// WindowFields with the block as read, ready to save. Refuses only before a
+// block was read, or when the window shows no model or input type and none
+// stands behind it.
 CapturedConfig CaptureConfig(const WindowServices& window, const config::ShownValues& shown,
                              const LastBlockRead& lastRead);
 
+struct WindowApply {
+    std::string refusal;                    // set: nothing changed
+    std::vector<config::LeftSetting> left;  // settings the window kept
+};
+
 // Checks the record against the model the window shows (the connected
 // device's) and puts its settings into the window; calibration constants and
-// trims only when withCalibration. Returns the reason when it refuses, and
-// then leaves the window untouched.
-std::string ApplyConfigToWindow(CMyDlg& dlg, const config::ConfigRecord& record, bool withCalibration);
+// trims only when withCalibration. A setting outside its range is not put
+// in: its control keeps what it shows, and the result names it. Sends nothing.
+WindowApply ApplyConfigToWindow(CMyDlg& dlg, const config::ConfigRecord& record, bool withCalibration);
 
 }  // namespace orv::app

@@ -1,6 +1,6 @@
 #include "app/core/FileFeatures.h"
 
-#include <stdexcept>
+#include <optional>
 
 namespace orv::app {
 
@@ -15,26 +15,29 @@ std::string SaveConfigurationTo(CMyDlg& dlg, const LastBlockRead& lastRead, cons
     config::ConfigRecord record = *captured.record;
     record.tool = kToolName;
     record.savedAt = config::IsoTimestampNow();
-    std::string text;
-    try {
-        text = config::SerializeConfig(record);
-    } catch (const std::invalid_argument& e) {
-        return std::string("Cannot save the configuration: ") + e.what();
-    }
-    return config::WriteFileAtomically(file, text);
+    return config::WriteFileAtomically(file, config::SerializeConfig(record));
 }
 
 std::string OpenConfigurationFrom(CMyDlg& dlg, const std::filesystem::path& file, bool withCalibration) {
     const config::ConfigLoad loaded = config::LoadConfigFile(file);
     if (!loaded.record) return loaded.error;
-    std::string why;
-    dlg.Dispatch([&] { why = ApplyConfigToWindow(dlg, *loaded.record, withCalibration); });
-    if (!why.empty()) return "Cannot open the configuration \"" + PathText(file) + "\": " + why;
+    std::optional<WindowApply> applied;
+    dlg.Dispatch([&] { applied = ApplyConfigToWindow(dlg, *loaded.record, withCalibration); });
+    if (!applied) return {};  // the dispatch has said what went wrong
+    if (!applied->refusal.empty()) return "Cannot open the configuration \"" + PathText(file) + "\": " + applied->refusal;
+    const std::string name = PathText(file.filename());
+    std::string note;
+    if (!applied->left.empty()) {
+        std::string names;
+        for (std::size_t k = 0; k < applied->left.size(); ++k)
+            names += (k == 0 ? "" : k + 1 == applied->left.size() ? " and " : ", ") + applied->left[k].name;
+        note = "The window keeps what it shows for " + names + ": in \"" + name + "\", " +
+               config::DescribeLeft(applied->left) + ". Nothing outside a setting's range is written to the device.";
+    }
     if (withCalibration)
-        dlg.Window().MessageBox("The calibration constants and trims of \"" + PathText(file.filename()) +
-                                    "\" are now in the factory panel. They reach the device only with their update "
-                                    "buttons.",
-                                MessageIcon::Exclamation);
+        note += (note.empty() ? "" : "\n\n") + std::string("The calibration constants and trims of \"") + name +
+                "\" are now in the factory panel. They reach the device only with their update buttons.";
+    if (!note.empty()) dlg.Window().MessageBox(note, MessageIcon::Exclamation);
     return {};
 }
 

@@ -3,6 +3,8 @@
 // with nothing sent until an update button is pressed.
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -81,7 +83,7 @@ TEST(SavedConfig, OpenedOnAnotherDeviceShowsTheSameAndUpdateAllWritesTheBlockRea
 
         c.Read(ToBlock(OtherDevice()));
         const auto sent = c.h.comm.sent.size();
-        ASSERT_EQ(app::ApplyConfigToWindow(c.h.dlg, file, factory), "");
+        ASSERT_EQ(app::ApplyConfigToWindow(c.h.dlg, file, factory).refusal, "");
         EXPECT_EQ(c.h.comm.sent.size(), sent) << "opening sends nothing";
 
         auto expected = shownAtSave;
@@ -108,11 +110,52 @@ TEST(SavedConfig, ARefusedFileLeavesTheWindowAsItWas) {
     sensorModel.model = 2;
     Connected c(ToBlock(sensorModel));
     config::ConfigRecord voltage = c.Saved();
+    voltage.fields.model = 5;  // a universal model's file, where voltage is in range
     voltage.fields.inputType = 32;
     const auto before = Shown(c.h.window);
-    const std::string why = app::ApplyConfigToWindow(c.h.dlg, voltage, true);
+    const std::string why = app::ApplyConfigToWindow(c.h.dlg, voltage, true).refusal;
     EXPECT_NE(why.find("does not accept the input type Voltage"), std::string::npos) << why;
     EXPECT_EQ(Shown(c.h.window), before);
+}
+
+// The window can show only what a setting allows; what it saves is still
+// what the device holds, and a file that holds such values changes nothing
+// the window cannot show.
+TEST(SavedConfig, OddDeviceContentsAreSavedAsHeldAndNeverPutIntoTheWindow) {
+    const struct {
+        const char* what;
+        std::function<void(config::ParamFields&)> hold;
+        std::vector<int> kept;  // controls that must not change when such a file is opened
+        bool offsetTaken = true;
+    } cases[] = {
+        {"wiring 0, damping 12", [](auto& f) { f.wireCount = 0, f.dampingLevel = 12; }, {id::Wire2, id::Wire3, id::Wire4, id::Damping}},
+        {"choices that are no word", [](auto& f) { f.cjcMode = 2, f.breakAlarm = 7, f.outputDirection = 9; },
+         {id::CjcInternal, id::CjcExternal, id::BreakLow, id::BreakHigh, id::OutputNormal, id::OutputReverse}},
+        {"no number for a range end", [](auto& f) { f.rangeFull = std::bit_cast<float>(0xffffffffu); }, {id::RangeFull}},
+        // Its range and offset are in volts; the device measures degrees.
+        {"a type its model does not offer", [](auto& f) { f.model = 2, f.inputType = 32; },
+         {id::InputType, id::RangeZero, id::RangeFull, id::Offset}, false},
+    };
+    for (const auto& c : cases) {
+        config::ParamFields odd = SampleFields();
+        c.hold(odd);
+        Connected device(ToBlock(odd));
+        const config::ConfigRecord file = device.Saved();
+        EXPECT_EQ(ToBlock(file.fields), ToBlock(odd)) << c.what;
+
+        // The same file on a sound device of the same model.
+        config::ParamFields sound = OtherDevice();
+        sound.model = odd.model;
+        if (odd.model == 2) sound.inputType = 16;
+        Connected other(ToBlock(sound));
+        const auto before = Shown(other.h.window);
+        const auto applied = app::ApplyConfigToWindow(other.h.dlg, file, false);
+        EXPECT_EQ(applied.refusal, "") << c.what;
+        EXPECT_FALSE(applied.left.empty()) << c.what;
+        const auto after = Shown(other.h.window);
+        for (int control : c.kept) EXPECT_EQ(after.at(control), before.at(control)) << c.what << " " << control;
+        EXPECT_EQ(after.at(id::Offset) == "-5", c.offsetTaken) << c.what << ": the settings in range are taken";
+    }
 }
 
 TEST(SavedConfig, NothingToSaveBeforeABlockIsRead) {
