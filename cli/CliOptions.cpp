@@ -55,7 +55,21 @@ std::optional<Command> CommandNamed(const std::string& name) {
 
 ParsedCommandLine Usage(const std::string& problem) { return {std::nullopt, {}, problem}; }
 
+bool TakesValue(const std::string& option) {
+    return option == "--port" || option == "--timeout-scale" || option == "-o" || option == "--output" ||
+           option == "--count" || option == "--interval";
+}
+
 }  // namespace
+
+bool AsksForJson(const std::vector<std::string>& args) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--json" || args[i].rfind("--json=", 0) == 0) return true;
+        if (args[i] == "-h" || args[i] == "--help" || args[i] == "--version") return false;
+        if (TakesValue(args[i])) ++i;
+    }
+    return false;
+}
 
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     CliOptions o;
@@ -84,6 +98,9 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             return true;
         };
         std::string v;
+        if (hasInline && (arg == "--json" || arg == "--no-verify" || arg == "--csv" || arg == "--yes" ||
+                          arg == "--help" || arg == "--version"))
+            return Usage(arg + " takes no value");
         if (arg == "-h" || arg == "--help") return {std::nullopt, kUsageText, {}};
         if (arg == "--version") return {std::nullopt, std::string("orvane-cli ") + kVersion + "\n", {}};
         if (arg == "--port") {

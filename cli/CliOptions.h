@@ -35,6 +35,11 @@ struct ParsedCommandLine {
 
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args);
 
+// Whether the arguments ask for JSON, read the way ParseCommandLine reads
+// them (an option's value is not an option), however wrong the rest is: a
+// script that asked for JSON gets a document even for a usage error.
+bool AsksForJson(const std::vector<std::string>& args);
+
 extern const char* const kUsageText;
 
 }  // namespace orv::cli

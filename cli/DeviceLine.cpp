@@ -5,7 +5,7 @@
 #include <chrono>
 #include <cmath>
 
-#include "protocol/Crc8.h"
+#include "cli/AnswerCollector.h"
 
 namespace orv::cli {
 
@@ -88,22 +88,13 @@ std::vector<std::uint8_t> DeviceLine::Exchange(const protocol::Frame& frame, Fun
         }
     }
 
-    std::vector<std::uint8_t> buffer;
-    unsigned badChecksum = 0, otherFunction = 0;
+    // As in the window, a rejected answer is dropped and the time-out keeps
+    // running; the collector keeps the reasons for the report.
+    AnswerCollector collector(function);
     for (;;) {
         const QByteArray chunk = port_.readAll();
-        buffer.insert(buffer.end(), chunk.begin(), chunk.end());
-        if (buffer.size() >= n) {
-            if (protocol::AcceptAnswer(buffer, n, protocol::ToByte(function)) != 0) {
-                buffer.resize(n);
-                return buffer;
-            }
-            // As in the window, a rejected answer is dropped and the time-out
-            // keeps running; but the reason is kept for the report.
-            const auto crc = protocol::Crc8(std::span<const std::uint8_t>(buffer.data(), n - 1));
-            (crc != buffer[n - 1] ? badChecksum : otherFunction)++;
-            buffer.clear();
-        }
+        if (collector.Take(std::span(reinterpret_cast<const std::uint8_t*>(chunk.data()), static_cast<std::size_t>(chunk.size()))))
+            return *collector.Answer();
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left <= 0) break;
         if (!port_.waitForReadyRead(static_cast<int>(left))) {
@@ -123,6 +114,7 @@ std::vector<std::uint8_t> DeviceLine::Exchange(const protocol::Frame& frame, Fun
             PortFailure(std::string("line failed waiting for the ") + what + " answer");
         }
     }
+    const unsigned badChecksum = collector.BadChecksums(), otherFunction = collector.OtherFunctions();
     if (badChecksum || otherFunction) {
         std::string text = std::string("no valid ") + what + " answer within " + Seconds(limitMs) + ": ";
         if (badChecksum) text += std::to_string(badChecksum) + " with a bad checksum";
@@ -130,7 +122,7 @@ std::vector<std::uint8_t> DeviceLine::Exchange(const protocol::Frame& frame, Fun
         if (otherFunction) text += std::to_string(otherFunction) + " with another function code";
         throw DeviceFailure(FailureKind::BadAnswer, text);
     }
-    const std::string got = buffer.empty() ? "no answer" : "only " + std::to_string(buffer.size()) + " of " + std::to_string(n) + " answer bytes";
+    const std::string got = collector.Pending() == 0 ? "no answer" : "only " + std::to_string(collector.Pending()) + " of " + std::to_string(n) + " answer bytes";
     throw DeviceFailure(FailureKind::TimeOut, got + " to the " + what + " request within " + Seconds(limitMs));
 }
 

@@ -1,7 +1,13 @@
 #include "cli/PortArgument.h"
 
-#include <filesystem>
-#include <system_error>
+#include <cerrno>
+#include <cstring>
+#include <functional>
+#include <utility>
+
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
 
 namespace orv::cli {
 
@@ -35,22 +41,39 @@ ResolvedPort ResolvePort(const std::string& given, const std::function<int()>& d
         if (path.empty()) return {label, "", label + " names no device", true};
         return {label, path, {}};
     }
+    // Qt's serial port does the same with a bare name; doing it here lets
+    // the path be checked before anything opens it.
+    if (given.find('/') == std::string::npos) return {given, "/dev/" + given, {}};
     return {given, given, {}};
 }
 
-std::string CheckDistinct(const std::vector<ResolvedPort>& ports) {
-    std::vector<std::filesystem::path> seen;
-    std::vector<std::string> labels;
-    for (const auto& p : ports) {
-        if (p.path.empty()) continue;
-        std::error_code ec;
-        auto canonical = std::filesystem::weakly_canonical(p.path, ec);
-        if (ec) canonical = p.path;
-        for (std::size_t i = 0; i < seen.size(); ++i)
-            if (seen[i] == canonical)
-                return labels[i] + " and " + p.label + " are the same device " + canonical.string();
-        seen.push_back(canonical);
-        labels.push_back(p.label);
+PortIdentity IdentifyOnThisSystem(const std::string& path) {
+#if defined(_WIN32)
+    // COM ports have no device numbers; one name is one port.
+    std::string upper = path;
+    for (char& c : upper) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    return {std::hash<std::string>{}(upper), {}};
+#else
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return {0, std::strerror(errno)};
+    if (S_ISCHR(st.st_mode)) return {static_cast<unsigned long long>(st.st_rdev), {}};
+    const char* kind = S_ISREG(st.st_mode) ? "a regular file" : S_ISDIR(st.st_mode) ? "a folder" : "not a device file";
+    return {0, std::string("it is ") + kind + ", not a serial device"};
+#endif
+}
+
+std::string CheckDistinct(std::vector<ResolvedPort>& ports, const IdentifyPort& identify) {
+    std::vector<std::pair<unsigned long long, std::string>> seen;
+    for (auto& p : ports) {
+        if (p.path.empty() || !p.error.empty()) continue;
+        const PortIdentity id = identify(p.path);
+        if (!id.problem.empty()) {
+            p.error = p.path + ": " + id.problem;
+            continue;
+        }
+        for (const auto& [device, label] : seen)
+            if (device == id.device) return label + " and " + p.label + " are the same device " + p.path;
+        seen.emplace_back(id.device, p.label);
     }
     return {};
 }

@@ -14,13 +14,28 @@ struct ResolvedPort {
 };
 
 // COMk (any case) goes through the tool's port naming, "auto" through bridge
-// discovery as the window does it at start-up, anything else is a device path.
+// discovery as the window does it at start-up, anything else is a device
+// path; a bare name without a slash (ttyUSB0) is taken under /dev.
 // discover returns the discovery result: a port number, 0 or -1 for none.
 ResolvedPort ResolvePort(const std::string& given, const std::function<int()>& discover,
                          const std::function<std::string(int)>& portPath);
 
-// Usage errors: a COMk that names no device (COM0), or two names for the
-// same device, which would open one line twice. Empty when all is well.
-std::string CheckDistinct(const std::vector<ResolvedPort>& ports);
+// What a path leads to: the device number of a serial device, or why it is
+// none ("No such file or directory", "it is a regular file, not a serial
+// device").
+struct PortIdentity {
+    unsigned long long device = 0;
+    std::string problem;  // empty for a serial device
+};
+using IdentifyPort = std::function<PortIdentity(const std::string& path)>;
+// The system's answer, from stat(): character devices are serial devices.
+PortIdentity IdentifyOnThisSystem(const std::string& path);
+
+// Sets the error of every port whose path leads to no serial device (the
+// device failed: it may be unplugged), and returns the usage error for two
+// names that lead to the same device, which would open one line twice:
+// paths are compared by the device they reach, so /dev/ttyUSB0 and a link to
+// it are one. Empty when all is well.
+std::string CheckDistinct(std::vector<ResolvedPort>& ports, const IdentifyPort& identify);
 
 }  // namespace orv::cli

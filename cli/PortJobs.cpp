@@ -1,5 +1,6 @@
 #include "cli/PortJobs.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -18,14 +19,25 @@ std::string Names(const std::vector<Assignment>& assignments) {
     return out;
 }
 
+// Between two requests, never inside one: the frame on the line is finished
+// and its answer taken before the job gives up.
+void StopPoint(const JobContext& c) {
+    if (c.stop && c.stop->load()) throw Interrupted{};
+}
+
 Block ReadBlock(DeviceLine& line, const JobContext& c, const char* why) {
+    StopPoint(c);
     c.step(why);
     return line.ReadParams();
 }
 
-void WriteEach(DeviceLine& line, const JobContext& c, const std::vector<Assignment>& assignments) {
+void WriteEach(DeviceLine& line, const JobContext& c, const std::vector<Assignment>& assignments, JobResult& r) {
+    r.planned.clear();
+    for (const auto& a : assignments) r.planned.emplace_back(a.setting->name);
+    r.acknowledged = 0;
     for (std::size_t i = 0; i < assignments.size(); ++i) {
         const auto& a = assignments[i];
+        StopPoint(c);
         c.step("writing " + std::string(a.setting->name) + " (" + std::to_string(i + 1) + " of " +
                std::to_string(assignments.size()) + ")");
         try {
@@ -36,86 +48,79 @@ void WriteEach(DeviceLine& line, const JobContext& c, const std::vector<Assignme
             throw DeviceFailure(e.Kind(), "writing " + std::string(a.setting->name) + ": " + e.what() +
                                               (done.empty() ? "" : "; acknowledged before it: " + Names(done)));
         }
+        r.acknowledged = i + 1;
     }
 }
 
 void Verify(DeviceLine& line, const JobContext& c, const std::vector<Assignment>& written, JobResult& result) {
     const Block back = ReadBlock(line, c, "reading back to verify");
     const auto wrong = Mismatches(written, back);
-    result.json["verified"] = true;
-    if (wrong.empty()) return;
+    if (wrong.empty()) {
+        result.verified = true;
+        return;
+    }
     std::string text = "the device acknowledged the write but holds other values: ";
     for (std::size_t i = 0; i < wrong.size(); ++i) text += (i ? "; " : "") + wrong[i];
     throw DeviceFailure(FailureKind::Mismatch, text);
 }
 
-JobResult Read(DeviceLine& line, const JobContext& c) {
+void Read(DeviceLine& line, const JobContext& c, JobResult& r) {
     const Block block = ReadBlock(line, c, "reading the parameters");
-    JobResult r{SettingsText(block), SettingsJson(block)};
-    if (!c.options.outputFile.empty()) {
-        c.step("saving " + c.options.outputFile);
-        config::ConfigRecord record;
-        record.tool = std::string("orvane-cli ") + kVersion;
-        record.savedAt = config::IsoTimestampNow();
-        record.fields = config::ParamFields::Read(block);
-        record.block = block;
-        std::string error;
-        try {
-            error = config::WriteFileAtomically(c.options.outputFile, config::SerializeConfig(record));
-        } catch (const std::invalid_argument& e) {
-            error = e.what();
-        }
-        if (!error.empty())
-            throw DeviceFailure(FailureKind::File, "cannot save " + c.options.outputFile + ": " + error);
-        r.json["saved"] = c.options.outputFile;
-        r.text += "saved to " + c.options.outputFile + "\n";
-    }
-    return r;
+    r.text = SettingsText(block);
+    r.json = SettingsJson(block);
+    if (c.options.outputFile.empty()) return;
+    c.step("saving " + c.options.outputFile);
+    config::ConfigRecord record;
+    record.tool = std::string("orvane-cli ") + kVersion;
+    record.savedAt = config::IsoTimestampNow();
+    record.fields = config::ParamFields::Read(block);
+    record.block = block;
+    if (const std::string error = config::WriteFileAtomically(c.options.outputFile, config::SerializeConfig(record));
+        !error.empty())
+        throw DeviceFailure(FailureKind::File, error);
+    r.json["saved"] = c.options.outputFile;
+    r.text += "saved to " + c.options.outputFile + "\n";
 }
 
-JobResult Write(DeviceLine& line, const JobContext& c) {
+void Write(DeviceLine& line, const JobContext& c, JobResult& r) {
     const config::ConfigRecord& file = *c.configuration;
     const Block device = ReadBlock(line, c, "reading the parameters");
     if (const std::string why = config::CheckModelAccepts(device[config::offset::model], file); !why.empty())
         throw DeviceFailure(FailureKind::Refused, c.options.inputFile + ": " + why + "; nothing was written");
-    config::ParamFields fields = config::ParamFields::Read(device);
-    config::ApplyConfig(file, fields, false);
+    const config::AppliedConfig applied = config::ApplyConfig(file, config::ParamFields::Read(device), false);
+    r.left = applied.left;
     Block wanted = device;
-    fields.Write(wanted);
+    applied.fields.Write(wanted);
 
     const auto differing = DifferingSettings(device, wanted);
-    JobResult r;
-    r.json["written"] = Json::array();
-    for (const auto& a : differing) r.json["written"].push_back(a.setting->name);
     r.json["strategy"] = "differing-fields";
     if (differing.empty()) {
-        r.text = "nothing to write: the device already holds every setting of " + c.options.inputFile + "\n";
+        r.text = "nothing to write: the device already holds every setting of " + c.options.inputFile +
+                 (r.left.empty() ? "" : " it can take") + "\n";
     } else {
-        WriteEach(line, c, differing);
+        WriteEach(line, c, differing, r);
         r.text = "wrote " + std::to_string(differing.size()) + " of " + std::to_string(AllSettings().size()) +
                  " settings that differed (" + Names(differing) +
                  "), each with its own write as the window's update buttons do; model and calibration are never "
                  "written\n";
     }
+    if (!r.left.empty()) r.text += "left as the device has them: " + config::DescribeLeft(r.left) + "\n";
     if (c.options.verify) {
         // Everything the file asks for is checked, not only what was sent: a
         // device that changed a setting on its own is caught too.
         std::vector<Assignment> all;
         for (const auto& s : AllSettings()) all.push_back(FieldOf(s, wanted));
         Verify(line, c, all, r);
-        r.text += "verified: the device holds the file's settings\n";
+        r.text += r.left.empty() ? "verified: the device holds the file's settings\n"
+                                 : "verified: the device holds the file's other settings\n";
     }
-    return r;
 }
 
-JobResult Set(DeviceLine& line, const JobContext& c) {
+void Set(DeviceLine& line, const JobContext& c, JobResult& r) {
     const Block device = ReadBlock(line, c, "reading the parameters");
     if (auto why = CheckForDevice(c.options.assignments, device))
         throw DeviceFailure(FailureKind::Refused, *why + "; nothing was written");
-    WriteEach(line, c, c.options.assignments);
-    JobResult r;
-    r.json["written"] = Json::array();
-    for (const auto& a : c.options.assignments) r.json["written"].push_back(a.setting->name);
+    WriteEach(line, c, c.options.assignments, r);
     Verify(line, c, c.options.assignments, r);
     Block now = device;
     for (const auto& a : c.options.assignments) Apply(a, now);
@@ -124,18 +129,27 @@ JobResult Set(DeviceLine& line, const JobContext& c) {
         if (const auto unit = UnitOf(a.setting->id, now); !unit.empty()) r.text += " " + unit;
         r.text += " written and verified\n";
     }
-    return r;
 }
 
-JobResult Measure(DeviceLine& line, const JobContext& c) {
+// Sleeps until the moment, or until a stop is asked for.
+void WaitUntil(const JobContext& c, Clock::time_point until) {
+    constexpr auto kSlice = std::chrono::milliseconds(20);
+    for (auto now = Clock::now(); now < until; now = Clock::now()) {
+        StopPoint(c);
+        std::this_thread::sleep_for(std::min<Clock::duration>(kSlice, until - now));
+    }
+}
+
+void Measure(DeviceLine& line, const JobContext& c, JobResult& r) {
     const Block block = ReadBlock(line, c, "reading the parameters for the unit");
-    JobResult r;
+    r.json["unit"] = UnitOf(Setting::RangeZero, block);
     r.json["readings"] = Json::array();
     const auto interval = std::chrono::duration_cast<Clock::duration>(
         std::chrono::duration<double>(c.options.intervalSeconds));
     const auto start = Clock::now();
     for (int i = 0; i < c.options.count; ++i) {
-        std::this_thread::sleep_until(start + interval * i);
+        WaitUntil(c, start + interval * i);
+        StopPoint(c);
         c.step("reading " + std::to_string(i + 1) + " of " + std::to_string(c.options.count));
         Reading reading;
         try {
@@ -148,18 +162,17 @@ JobResult Measure(DeviceLine& line, const JobContext& c) {
         if (c.options.json) continue;
         c.stream(c.options.csv ? ReadingCsv(c.label, reading, block) : ReadingText(c.label, reading, block));
     }
-    r.json["unit"] = UnitOf(Setting::RangeZero, block);
-    return r;
 }
 
-JobResult SendCommand(DeviceLine& line, const JobContext& c, std::uint8_t code, std::uint16_t first, const char* what,
-                  const char* done) {
+void SendCommand(DeviceLine& line, const JobContext& c, JobResult& r, std::uint8_t code, std::uint16_t first,
+                 const char* what, const char* done) {
+    StopPoint(c);
     c.step(std::string("sending ") + what);
     const std::uint8_t answered = line.Command(code, first, 0);
     if (answered != code)
         throw DeviceFailure(FailureKind::BadAnswer, std::string("the device answered the ") + what + " with command " +
                                                         std::to_string(answered) + " instead of " + std::to_string(code));
-    return JobResult{std::string(done) + "\n", Json::object()};
+    r.text = std::string(done) + "\n";
 }
 
 }  // namespace
@@ -185,20 +198,19 @@ std::vector<std::string> Mismatches(const std::vector<Assignment>& written, cons
     return out;
 }
 
-JobResult RunJob(DeviceLine& line, const JobContext& c) {
+void RunJob(DeviceLine& line, const JobContext& c, JobResult& r) {
+    StopPoint(c);
     c.step("opening");
     line.Open();
     switch (c.options.command) {
-        case Command::Read: return Read(line, c);
-        case Command::Write: return Write(line, c);
-        case Command::Set: return Set(line, c);
-        case Command::Measure: return Measure(line, c);
-        case Command::Restart: return SendCommand(line, c, 4, 4, "restart", "restart acknowledged");
-        case Command::FactoryReset:
-            return SendCommand(line, c, 3, 0, "factory reset", "factory settings restored");
+        case Command::Read: return Read(line, c, r);
+        case Command::Write: return Write(line, c, r);
+        case Command::Set: return Set(line, c, r);
+        case Command::Measure: return Measure(line, c, r);
+        case Command::Restart: return SendCommand(line, c, r, 4, 4, "restart", "restart acknowledged");
+        case Command::FactoryReset: return SendCommand(line, c, r, 3, 0, "factory reset", "factory settings restored");
         case Command::Ports: break;
     }
-    return {};
 }
 
 }  // namespace orv::cli

@@ -9,6 +9,7 @@
 
 #include "cli/CliOptions.h"
 #include "cli/DeviceLine.h"
+#include "cli/JsonText.h"
 #include "cli/PortJobs.h"
 #include "cli/PortArgument.h"
 #include "cli/Progress.h"
@@ -24,11 +25,36 @@ namespace {
 
 struct Outcome {
     ResolvedPort port;
-    bool ok = false;
+    bool ok = false;           // the command completed
+    bool interrupted = false;  // a stop came first
     FailureKind kind = FailureKind::Port;
     std::string error;
-    JobResult result;
+    JobResult result;  // what was done, also when it failed or was interrupted
+
+    // Completed, but settings of the file were left as the device has them.
+    bool Incomplete() const { return ok && !result.left.empty(); }
+    bool Succeeded() const { return ok && result.left.empty(); }
+    std::string KindText() const { return Incomplete() ? "incomplete" : interrupted ? "interrupted" : std::string(KindName(kind)); }
+    std::string Message() const {
+        if (Incomplete()) return "left as the device has them: " + config::DescribeLeft(result.left);
+        return error;
+    }
 };
+
+std::string List(const std::vector<std::string>& names, std::size_t from, std::size_t to) {
+    std::string out;
+    for (std::size_t i = from; i < to && i < names.size(); ++i) out += (out.empty() ? "" : ", ") + names[i];
+    return out.empty() ? "none" : out;
+}
+
+// Where a write or set got to: a technician must know what the device now holds.
+std::string WriteState(const JobResult& r) {
+    const std::size_t n = r.planned.size(), ack = r.acknowledged;
+    std::string out = r.verified ? "written and verified: " + List(r.planned, 0, ack)
+                                 : "written, not verified: " + List(r.planned, 0, ack);
+    if (ack < n) out += "; not written: " + List(r.planned, ack, n);
+    return out;
+}
 
 std::string_view CommandName(Command c) {
     switch (c) {
@@ -43,7 +69,8 @@ std::string_view CommandName(Command c) {
     return "";
 }
 
-bool IsInputError(FailureKind k) { return k == FailureKind::Refused || k == FailureKind::File; }
+// A file that could not be saved is a failure of the run, not of its input.
+bool IsInputError(FailureKind k) { return k == FailureKind::Refused; }
 
 std::string Named(const ResolvedPort& p) {
     return p.path.empty() || p.path == p.label ? p.label : p.label + " (" + p.path + ")";
@@ -64,8 +91,7 @@ int ListPorts(const CliOptions& o, std::ostream& out, const CliEnvironment& env)
                             {"vendor-id", Hex4(r.vendorId)},
                             {"product-id", Hex4(r.productId)},
                             {"serial", r.serial}});
-        out << Json{{"program", "orvane-cli"}, {"version", kVersion}, {"command", "ports"}, {"bridges", list}}.dump(2)
-            << '\n';
+        out << DumpJson(Json{{"program", "orvane-cli"}, {"version", kVersion}, {"command", "ports"}, {"bridges", list}});
         return kExitOk;
     }
     if (rows.empty()) out << "no USB serial bridges found\n";
@@ -76,51 +102,63 @@ int ListPorts(const CliOptions& o, std::ostream& out, const CliEnvironment& env)
 }
 
 void RunPort(Outcome& o, const CliOptions& options, const config::ConfigRecord* file, Progress& progress,
-             std::size_t index, std::mutex& streamMutex, std::ostream& out) {
-    JobContext context{options, file, o.port.label,
-                       [&progress, index](const std::string& text) { progress.Step(index, text); },
+             std::size_t index, std::mutex& streamMutex, std::ostream& out, const CliEnvironment& env) {
+    const auto step = [&progress, &env, index, label = o.port.label](const std::string& text) {
+        progress.Step(index, text);
+        if (env.onStep) env.onStep(label, text);
+    };
+    JobContext context{options, file, o.port.label, step,
                        [&streamMutex, &out](const std::string& line) {
                            std::lock_guard lock(streamMutex);
                            out << line << std::flush;
-                       }};
+                       },
+                       env.stop};
     try {
         DeviceLine line(o.port.path, options.timeoutScale);
-        o.result = RunJob(line, context);
+        RunJob(line, context, o.result);
         o.ok = true;
         progress.Step(index, "done");
+    } catch (const Interrupted&) {
+        o.interrupted = true;
+        o.error = "stopped by a signal before the command completed";
     } catch (const DeviceFailure& e) {
         o.kind = e.Kind();
         o.error = e.what();
     } catch (const std::exception& e) {
+        // Nothing a port does may end the program: it is that port's failure.
         o.kind = FailureKind::Port;
         o.error = e.what();
+    } catch (...) {
+        o.kind = FailureKind::Port;
+        o.error = "an internal error";
     }
-    if (!o.ok) progress.Step(index, "FAILED: " + o.error);
+    if (o.interrupted) progress.Step(index, "INTERRUPTED");
+    else if (!o.ok) progress.Step(index, "FAILED: " + o.error);
 }
 
 }  // namespace
 
 CliEnvironment SystemEnvironment() {
-    return {[] { return discovery::FindBridgePortOnThisPlatform(); },
-            [](int k) { return link::DefaultPortPath(k); },
-            [] {
-                discovery::SysfsBridgeLibrary library("/sys");
-                discovery::SysfsPortLookup lookup("/sys");
-                return ListBridges(library, lookup, [](int k) { return link::DefaultPortPath(k); });
-            }};
+    CliEnvironment env;
+    env.discover = [] { return discovery::FindBridgePortOnThisPlatform(); };
+    env.portPath = [](int k) { return link::DefaultPortPath(k); };
+    env.bridges = [] {
+        discovery::SysfsBridgeLibrary library("/sys");
+        discovery::SysfsPortLookup lookup("/sys");
+        return ListBridges(library, lookup, [](int k) { return link::DefaultPortPath(k); });
+    };
+    env.stop = &StopRequested();
+    return env;
 }
 
-int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool progressIsTerminal,
-           const CliEnvironment& env) {
-    // A script that asked for JSON gets a document even when the command line
-    // itself was wrong, so it never has to parse the error text.
-    const bool wantsJson = std::find(args.begin(), args.end(), "--json") != args.end();
+namespace {
+
+int RunCliUnguarded(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                    bool progressIsTerminal, const CliEnvironment& env, bool wantsJson) {
     auto refuse = [&](const std::string& kind, const std::string& problem) {
         if (wantsJson)
-            out << Json{{"program", "orvane-cli"}, {"version", kVersion}, {"ok", false}, {"exit", kExitUsage},
-                        {"error", {{"kind", kind}, {"message", problem}}}}
-                       .dump(2)
-                << '\n';
+            out << DumpJson(Json{{"program", "orvane-cli"}, {"version", kVersion}, {"ok", false}, {"exit", kExitUsage},
+                                 {"error", {{"kind", kind}, {"message", problem}}}});
         return kExitUsage;
     };
     auto usage = [&](const std::string& problem) {
@@ -160,7 +198,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         resolved.push_back(ResolvePort(given, discover, env.portPath));
         if (resolved.back().usageError) return usage(resolved.back().error);
     }
-    if (const std::string clash = CheckDistinct(resolved); !clash.empty()) return usage(clash);
+    if (const std::string clash = CheckDistinct(resolved, env.identify); !clash.empty()) return usage(clash);
 
     std::vector<std::string> labels;
     for (const auto& p : resolved) {
@@ -185,43 +223,60 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             continue;
         }
         const config::ConfigRecord* record = file ? &*file : nullptr;
-        threads.emplace_back(QThread::create([&o, &options, record, &progress, i, &streamMutex, &out] {
-            RunPort(o, options, record, progress, i, streamMutex, out);
+        threads.emplace_back(QThread::create([&o, &options, record, &progress, i, &streamMutex, &out, &env] {
+            RunPort(o, options, record, progress, i, streamMutex, out, env);
         }));
         threads.back()->start();
     }
     // Every job ends at its own time-outs, so this wait is bounded.
     for (auto& t : threads) t->wait();
 
-    bool deviceFailed = false, inputError = false;
+    bool deviceFailed = false, inputError = false, interrupted = false;
     std::size_t succeeded = 0;
     for (const auto& o : outcomes) {
-        if (o.ok) ++succeeded;
-        else if (IsInputError(o.kind)) inputError = true;
+        if (o.interrupted) interrupted = true;
+        else if (o.Succeeded()) ++succeeded;
+        else if (!o.ok && IsInputError(o.kind)) inputError = true;
         else deviceFailed = true;
     }
-    const int status = deviceFailed ? kExitDeviceFailed : inputError ? kExitUsage : kExitOk;
+    const int status = interrupted    ? kExitInterrupted
+                       : deviceFailed ? kExitDeviceFailed
+                       : inputError   ? kExitUsage
+                                      : kExitOk;
+    const bool writes = options.command == Command::Write || options.command == Command::Set;
 
     if (options.json) {
         Json ports = Json::array();
         for (const auto& o : outcomes) {
-            Json p = {{"port", o.port.label}, {"path", o.port.path.empty() ? Json(nullptr) : Json(o.port.path)}, {"ok", o.ok}};
-            if (o.ok) {
-                for (auto it = o.result.json.begin(); it != o.result.json.end(); ++it) p[it.key()] = it.value();
-            } else {
-                p["error"] = {{"kind", KindName(o.kind)}, {"message", o.error}};
+            Json p = {{"port", o.port.label}, {"path", o.port.path.empty() ? Json(nullptr) : Json(o.port.path)},
+                      {"ok", o.Succeeded()}};
+            if (o.interrupted) p["interrupted"] = true;
+            // What was done is there whatever the end: readings taken so
+            // far, the block read, the settings written.
+            for (auto it = o.result.json.begin(); it != o.result.json.end(); ++it) p[it.key()] = it.value();
+            if (writes && (o.ok || !o.result.planned.empty() || o.interrupted)) {
+                const auto& r = o.result;
+                p["written"] = Json(std::vector<std::string>(r.planned.begin(), r.planned.begin() + static_cast<long>(r.acknowledged)));
+                p["not-written"] = Json(std::vector<std::string>(r.planned.begin() + static_cast<long>(r.acknowledged), r.planned.end()));
+                p["verified"] = r.verified;
             }
+            if (!o.result.left.empty()) {
+                Json left = Json::array();
+                for (const auto& l : o.result.left) left.push_back({{"setting", l.name}, {"reason", l.reason}});
+                p["left"] = std::move(left);
+            }
+            if (!o.Succeeded()) p["error"] = {{"kind", o.KindText()}, {"message", o.Message()}};
             ports.push_back(std::move(p));
         }
-        out << Json{{"program", "orvane-cli"},
-                    {"version", kVersion},
-                    {"command", CommandName(options.command)},
-                    {"ok", status == kExitOk},
-                    {"exit", status},
-                    {"summary", {{"ports", outcomes.size()}, {"succeeded", succeeded}, {"failed", outcomes.size() - succeeded}}},
-                    {"ports", ports}}
-                   .dump(2)
-            << '\n';
+        Json doc{{"program", "orvane-cli"},
+                 {"version", kVersion},
+                 {"command", CommandName(options.command)},
+                 {"ok", status == kExitOk},
+                 {"exit", status}};
+        if (interrupted) doc["interrupted"] = true;
+        doc["summary"] = {{"ports", outcomes.size()}, {"succeeded", succeeded}, {"failed", outcomes.size() - succeeded}};
+        doc["ports"] = std::move(ports);
+        out << DumpJson(doc);
     } else if (options.command != Command::Measure) {
         for (const auto& o : outcomes) {
             if (!o.ok) continue;
@@ -229,18 +284,44 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             out << o.result.text;
         }
     }
-    for (const auto& o : outcomes)
-        if (!o.ok) err << "orvane-cli: " << Named(o.port) << ": " << KindName(o.kind) << ": " << o.error << '\n';
+    for (const auto& o : outcomes) {
+        if (o.Succeeded()) continue;
+        err << "orvane-cli: " << Named(o.port) << ": " << o.KindText() << ": " << o.Message();
+        if (writes && !o.ok && (o.interrupted || !o.result.planned.empty())) err << " (" << WriteState(o.result) << ")";
+        if (o.interrupted && options.command == Command::Measure && o.result.json.contains("readings"))
+            err << " (" << o.result.json["readings"].size() << " readings taken)";
+        err << '\n';
+    }
     if (outcomes.size() > 1 || status != kExitOk) {
         err << "summary: " << succeeded << " of " << outcomes.size() << " port" << (outcomes.size() == 1 ? "" : "s")
             << " succeeded";
         std::string failed;
         for (const auto& o : outcomes)
-            if (!o.ok) failed += (failed.empty() ? "" : ", ") + o.port.label + " (" + std::string(KindName(o.kind)) + ")";
+            if (!o.Succeeded()) failed += (failed.empty() ? "" : ", ") + o.port.label + " (" + o.KindText() + ")";
         if (!failed.empty()) err << "; failed: " << failed;
+        if (interrupted) err << "; interrupted, nothing more was sent";
         err << '\n';
     }
     return status;
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool progressIsTerminal,
+           const CliEnvironment& env) {
+    // A script that asked for JSON gets a document even when the command line
+    // itself was wrong, so it never has to parse the error text.
+    const bool wantsJson = AsksForJson(args);
+    try {
+        return RunCliUnguarded(args, out, err, progressIsTerminal, env, wantsJson);
+    } catch (const std::exception& e) {
+        // No failure of the tool's own may end it without its answer.
+        err << "orvane-cli: internal error: " << e.what() << '\n';
+        if (wantsJson)
+            out << DumpJson(Json{{"program", "orvane-cli"}, {"version", kVersion}, {"ok", false}, {"exit", kExitDeviceFailed},
+                                 {"error", {{"kind", "internal"}, {"message", e.what()}}}});
+        return kExitDeviceFailed;
+    }
 }
 
 }  // namespace orv::cli

@@ -2,12 +2,15 @@
 // The whole program behind main(): parses the command line, runs the command
 // on every port at once, prints the results, a summary and the exit status.
 // Streams and system services are passed in so tests can run it in-process.
+#include <atomic>
 #include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "cli/BridgeList.h"
+#include "cli/PortArgument.h"
+#include "cli/StopSignal.h"
 
 namespace orv::cli {
 
@@ -17,9 +20,15 @@ struct CliEnvironment {
     std::function<int()> discover;                    // the bridge's port number, 0 or -1 for none
     std::function<std::string(int)> portPath;         // COMk -> device path
     std::function<std::vector<BridgeRow>()> bridges;  // the "ports" listing
+    IdentifyPort identify = IdentifyOnThisSystem;     // what a port path leads to
+    // Raised to stop (SIGINT, SIGTERM): ports finish the exchange on the line
+    // and send nothing more. Null: never.
+    const std::atomic<bool>* stop = nullptr;
+    // Told every progress step of every port, as "Progress" is (tests).
+    std::function<void(const std::string& port, const std::string& step)> onStep;
 };
 
-// Discovery in sysfs and the tool's COMk naming.
+// Discovery in sysfs, the tool's COMk naming and the signals' stop flag.
 CliEnvironment SystemEnvironment();
 
 // progressIsTerminal: the error stream is a terminal, so progress lines are

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "config/FloatText.h"
 #include "config/InputTypeCatalogue.h"
 #include "config/ParamFields.h"
 #include "config/RangeFormat.h"
@@ -46,20 +47,20 @@ std::optional<T> WholeNumber(std::string_view text) {
     const char* first = text.data();
     const char* last = text.data() + text.size();
     if (!text.empty() && text.front() == '+') ++first;
+    if (first != text.data() && first != last && *first == '-') return std::nullopt;  // "+-5"
     const auto [end, ec] = std::from_chars(first, last, value);
     if (ec != std::errc() || end != last || first == last) return std::nullopt;
     return value;
 }
 
+// Straight to float: through double, a few decimals would round twice and
+// land one step off the float nearest them.
 std::optional<float> FiniteFloat(std::string_view text) {
-    double value = 0;
-    const char* first = text.data();
-    const char* last = text.data() + text.size();
-    if (!text.empty() && text.front() == '+') ++first;
-    const auto [end, ec] = std::from_chars(first, last, value);
-    if (ec != std::errc() || end != last || first == last || !std::isfinite(value)) return std::nullopt;
-    if (std::fabs(value) > static_cast<double>(std::numeric_limits<float>::max())) return std::nullopt;
-    return static_cast<float>(value);
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        if (!text.empty() && text.front() == '-') return std::nullopt;
+    }
+    return config::FloatFromDecimal(text);
 }
 
 std::vector<std::uint8_t> FloatBytes(float value) {
@@ -101,6 +102,10 @@ std::string ModelName(std::uint8_t model) {
 const config::InputTypeRow* TypeRow(std::uint8_t code) {
     const int row = config::RowOfCode(code);
     return row == config::kNoRow ? nullptr : &config::InputTypes()[static_cast<std::size_t>(row)];
+}
+
+std::string Word(std::uint8_t value, const char* zero, const char* one) {
+    return value == 0 ? zero : value == 1 ? one : std::to_string(value);
 }
 
 }  // namespace
@@ -221,14 +226,15 @@ std::string ValueText(Setting setting, const Block& block) {
             const auto name = InputTypeName(block[off::inputType]);
             return name ? std::string(*name) : std::to_string(block[off::inputType]);
         }
-        case Setting::Cjc: return block[off::cjcMode] ? "internal" : "external";
+        // A byte that is no choice is shown as it is, not as the nearest word.
+        case Setting::Cjc: return Word(block[off::cjcMode], "external", "internal");
         case Setting::Wiring: return std::to_string(block[off::wireCount]);
         case Setting::RangeZero: return FormatInRange(FloatAt(block, off::rangeZero), block);
         case Setting::RangeFull: return FormatInRange(FloatAt(block, off::rangeFull), block);
         case Setting::Offset: return std::to_string(static_cast<std::int8_t>(block[off::offsetCorrection]));
         case Setting::Damping: return std::to_string(block[off::dampingLevel]);
-        case Setting::BreakAlarm: return block[off::breakAlarm] ? "high" : "low";
-        case Setting::OutputDirection: return block[off::outputDirection] ? "4-20" : "20-4";
+        case Setting::BreakAlarm: return Word(block[off::breakAlarm], "low", "high");
+        case Setting::OutputDirection: return Word(block[off::outputDirection], "20-4", "4-20");
     }
     return {};
 }

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <ctime>
 
+#include "config/FloatText.h"
 #include "config/InputTypeCatalogue.h"
 #include "config/ParamFields.h"
 
@@ -57,8 +58,9 @@ std::string ShortestFloat(float value) {
 }
 
 Json FloatJson(float value) {
-    // JSON has no NaN or infinity; a device holding one reports null.
-    if (!std::isfinite(value)) return nullptr;
+    // JSON has no NaN or infinity: such a value is text, as in a saved
+    // configuration, so that a script sees every bit the device holds.
+    if (!std::isfinite(value)) return config::NonFiniteFloatText(value);
     double d = 0;
     const std::string text = ShortestFloat(value);
     std::from_chars(text.data(), text.data() + text.size(), d);

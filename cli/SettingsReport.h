@@ -17,7 +17,8 @@ std::string SettingsText(const Block& block);
 Json SettingsJson(const Block& block);
 
 // A float as the shortest decimal that reads back as the same float, so a
-// script that copies a value back writes exactly what the device holds.
+// script that copies a value back writes exactly what the device holds; a
+// value that is no finite number as the text config/FloatText.h gives it.
 Json FloatJson(float value);
 std::string ShortestFloat(float value);
 

@@ -12,5 +12,6 @@ int main(int argc, char** argv) {
     // runs on this thread, each port works on its own.
     const std::vector<std::string> args(argv + 1, argv + argc);
     QCoreApplication app(argc, argv);
+    orv::cli::CatchStopSignals();
     return orv::cli::RunCli(args, std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1, orv::cli::SystemEnvironment());
 }

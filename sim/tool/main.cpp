@@ -40,7 +40,8 @@ const char* const kUsage =
     "  --wrong-function   answer with another function code\n"
     "  --keep-block       acknowledge writes but store nothing\n"
     "  --quiet            do not print the frame log\n"
-    "  -h, --help         show this help\n";
+    "  -h, --help         show this help\n"
+    "  --version          show the version\n";
 
 struct Options {
     std::string link;
@@ -65,6 +66,9 @@ int Parse(int argc, char** argv, Options& o) {
         };
         if (arg == "-h" || arg == "--help") {
             std::fputs(kUsage, stdout);
+            return kExitOk;
+        } else if (arg == "--version") {
+            std::printf("orvane-sim %s\n", ORVANE_VERSION);
             return kExitOk;
         } else if (arg == "--link") {
             if (!value(o.link) || o.link.empty()) return Usage("--link needs a path");

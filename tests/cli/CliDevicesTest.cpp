@@ -3,12 +3,24 @@
 // device costs a fraction of a second; every wait ends at a time-out.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <atomic>
+#include <bit>
+#include <cfloat>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "cli/CliOptions.h"
 #include "cli/Runner.h"
+#include "config/ConfigFile.h"
+#include "config/ParamFields.h"
 #include "sim/PtyDevice.h"
 
 namespace orv::cli {
@@ -21,6 +33,12 @@ struct CliRun {
     std::string out, err;
 };
 
+std::array<std::uint8_t, 36> ToBlockOf(const config::ParamFields& f) {
+    std::array<std::uint8_t, 36> b{};
+    f.Write(b);
+    return b;
+}
+
 class CliDevices : public ::testing::Test {
 protected:
     // Healthy devices answer after 5 ms instead of 20 to keep the run short.
@@ -32,6 +50,15 @@ protected:
         return *devices_.back();
     }
 
+    static CliEnvironment Environment() {
+        CliEnvironment env;
+        env.discover = [] { return 0; };
+        env.portPath = [](int) { return std::string(); };
+        env.bridges = [] { return std::vector<BridgeRow>{}; };
+        return env;
+    }
+
+    // The arguments as given, with every device's port first.
     CliRun Cli(std::vector<std::string> args) {
         std::vector<std::string> full;
         for (const auto& d : devices_) {
@@ -39,10 +66,14 @@ protected:
             full.push_back(d->SlavePath());
         }
         full.insert(full.end(), args.begin(), args.end());
-        CliEnvironment env{[] { return 0; }, [](int) { return std::string(); }, [] { return std::vector<BridgeRow>{}; }};
+        return CliOn(Environment(), full);
+    }
+
+    // The arguments exactly as given.
+    static CliRun CliOn(std::optional<CliEnvironment> env, const std::vector<std::string>& args) {
         std::ostringstream out, err;
         CliRun r;
-        r.status = RunCli(full, out, err, false, env);
+        r.status = RunCli(args, out, err, false, env ? *env : Environment());
         r.out = out.str();
         r.err = err.str();
         return r;
@@ -172,47 +203,250 @@ TEST_F(CliDevices, VerifyCatchesADeviceThatKeepsItsOldValue) {
     EXPECT_NE(r.err.find("range-full: wrote 1000.0, the device holds 1300.0"), std::string::npos) << r.err;
 }
 
-TEST_F(CliDevices, RefusalsSendNoWrite) {
-    const std::string bad = Temp("bad.json");
-    {
-        std::ofstream(bad) << "{\"format\": \"orvane-configuration\", \"version\": 1,";
-    }
+config::ParamFields Factory() { return config::ParamFields::Read(sim::Transmitter::FactoryBlock()); }
+
+std::string FileOf(const std::function<void(config::ParamFields&)>& change) {
+    config::ConfigRecord rec;
+    rec.tool = "test";
+    rec.savedAt = "2026-12-09T01:02:03+01:00";
+    rec.fields = Factory();
+    change(rec.fields);
+    rec.fields.Write(rec.block);
+    return config::SerializeConfig(rec);
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    const auto at = text.find(from);
+    if (at != std::string::npos) text.replace(at, from.size(), to);
+    return text;
+}
+
+std::size_t Count(const std::string& text, const std::string& part) {
+    std::size_t n = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
+// Crafted command lines, files and odd device contents, as a new user or a
+// hostile file would bring them. Every refusal leaves the device's block as
+// it was and says why; under --json every run prints exactly one document.
+TEST_F(CliDevices, CraftedLinesFilesAndDeviceContents) {
+    using Fields = config::ParamFields;
+    using Change = std::function<void(Fields&)>;
+    struct Row {
+        const char* what;
+        std::vector<std::string> args;  // {dev} {link} {file} {out} {dir} {fifo} are replaced
+        int status;
+        std::string says;                 // in stdout or stderr
+        Change device = {};               // the device's contents before the run
+        std::string file = {};            // the text of {file}
+        bool keepsBlock = false;          // the device's block must stay as it was (always for status 2)
+        std::function<void(const CliRun&, const Fields& after)> check = {};
+    };
+    const std::string goodFile = FileOf([](Fields&) {});
+    const auto savedAs = [this](const Fields& expected) {
+        return [this, expected](const CliRun& r, const Fields&) {
+            const auto loaded = config::LoadConfigFile(Temp("table_out.json"));
+            ASSERT_TRUE(loaded.record) << loaded.error << r.err;
+            EXPECT_EQ(ToBlockOf(loaded.record->fields), ToBlockOf(expected));
+        };
+    };
+    std::string deep = "{\"a\": ";
+    for (int i = 0; i < 200000; ++i) deep += '[';
+    std::string manyKeys = "{";
+    for (int i = 0; manyKeys.size() < config::kMaxConfigFileBytes - 32; ++i) manyKeys += "\"k" + std::to_string(i) + "\": 0, ";
+    manyKeys += "\"end\": 0}";
+    const Change wire0 = [](Fields& f) { f.wireCount = 0; };
+    const Change damping12 = [](Fields& f) { f.dampingLevel = 12; };
+    const Change voltageOnSensorModel = [](Fields& f) { f.model = 2, f.inputType = 32; };
+    const Change sensorModelOnPt100 = [](Fields& f) { f.model = 2, f.inputType = 16; };
+    const Change erasedCalibration = [](Fields& f) { f.resistanceCal = std::bit_cast<float>(0xffffffffu); };
+
+    const Row rows[] = {
+        // ---- command lines -------------------------------------------------
+        {"no command", {}, 2, "no command", {}, {}, true},
+        {"unknown command", {"frobnicate"}, 2, "unknown command 'frobnicate'"},
+        {"unknown command, JSON asked after it", {"frobnicate", "--json"}, 2, "\"kind\": \"usage\""},
+        {"a flag given a value", {"--json=yes", "read"}, 2, "--json takes no value"},
+        {"--no-verify given a value", {"write", "{file}", "--no-verify=1"}, 2, "--no-verify takes no value", {}, goodFile},
+        {"an option taking --json as its value", {"--port", "--json", "read"}, 1, "--json: No such file"},
+        {"set without settings", {"set"}, 2, "at least one"},
+        {"damping past its list", {"set", "damping=10"}, 2, "damping=10"},
+        {"offset past a byte", {"set", "offset=128"}, 2, "offset=128"},
+        {"range beyond a float", {"set", "range-zero=1e39"}, 2, "within single precision"},
+        {"range not a number", {"set", "range-zero=nan"}, 2, "range-zero=nan"},
+        {"range with two signs", {"set", "range-zero=+-5"}, 2, "range-zero=+-5"},
+        {"offset with two signs", {"set", "offset=+-5"}, 2, "offset=+-5"},
+        {"wiring as a fraction", {"set", "wiring=2.0"}, 2, "wiring=2.0"},
+        {"input type code of no type", {"set", "input-type=9"}, 2, "no such input type"},
+        {"a setting given twice", {"set", "damping=1", "damping=2"}, 2, "given twice"},
+        {"unknown setting", {"set", "speed=3"}, 2, "speed: unknown setting"},
+        {"count of zero", {"measure", "--count", "0"}, 2, "--count"},
+        {"negative interval", {"measure", "--interval", "-1"}, 2, "--interval"},
+        {"time-out scale too large", {"--timeout-scale", "1000", "read"}, 2, "--timeout-scale"},
+        {"an option of another command", {"read", "--csv"}, 2, "belongs to measure"},
+        {"write without a file", {"write"}, 2, "one configuration file"},
+        {"factory reset unconfirmed", {"factory-reset"}, 2, "--yes"},
+        {"-o without a file", {"read", "-o"}, 2, "-o needs a file name"},
+        {"ports with a port", {"ports", "--port", "COM1"}, 2, "no --port"},
+        {"COM0", {"--port", "COM0", "read"}, 2, "COM0 names no device"},
+        {"one device twice", {"--port", "{dev}", "--port", "{dev}", "read"}, 2, "are the same device"},
+        {"one device through a link", {"--port", "{dev}", "--port", "{link}", "read"}, 2, "are the same device"},
+        {"a regular file as a port", {"--port", "{file}", "read"}, 1, "not a serial device", {}, "x"},
+        {"a port name that is no UTF-8", {"--json", "--port", "/dev/no\xff\xfeport", "read"}, 1, R"(/dev/no\\xff\\xfeport)"},
+        {"a command that is no UTF-8", {"--json", "re\xe9" "ad"}, 2, R"(re\\xe9ad)"},
+        // ---- files for write ------------------------------------------------
+        {"not JSON", {"write", "{file}"}, 2, "it is not JSON", {}, "model=5\n"},
+        {"empty", {"write", "{file}"}, 2, "it is empty", {}, "\n"},
+        {"truncated", {"write", "{file}"}, 2, "it is truncated", {}, goodFile.substr(0, goodFile.size() / 2)},
+        {"a number beyond double range", {"--json", "write", "{file}"}, 2, "it holds the number 1e400", {},
+         Replaced(goodFile, "{", "{\"remark\": 1e400,")},
+        {"a key given twice", {"write", "{file}"}, 2, "\"settings.wireCount\" is given twice", {},
+         Replaced(goodFile, "\"wireCount\": 3,", "\"wireCount\": 2, \"wireCount\": 3,")},
+        {"a newer version", {"write", "{file}"}, 2, "format version 2 by a newer program", {},
+         Replaced(goodFile, "\"version\": 1", "\"version\": 2")},
+        {"a version beyond 64 bits", {"write", "{file}"}, 2, "by a newer program", {},
+         Replaced(goodFile, "\"version\": 1", "\"version\": 99999999999999999999")},
+        {"a folder", {"write", "{dir}"}, 2, "it is a folder"},
+        {"a named pipe nobody writes", {"write", "{fifo}"}, 2, "not a regular file"},
+        {"a device", {"write", "/dev/null"}, 2, "not a regular file"},
+        {"a missing file", {"write", "{dir}/missing.json"}, 2, "No such file"},
+        {"bytes that are no UTF-8 in a text", {"write", "{file}"}, 2, "it is not JSON", {},
+         Replaced(goodFile, "\"test\"", "\"te\xffst\"")},
+        {"nesting 200000 deep", {"write", "{file}"}, 2, "truncated", {}, deep},
+        {"a megabyte of keys", {"write", "{file}"}, 2, "not an Orvane configuration", {}, manyKeys},
+        {"a unit that disagrees", {"write", "{file}"}, 2, "is not \"℃\"", {},
+         Replaced(goodFile, "\"unit\": \"℃\"", "\"unit\": \"V\"")},
+        {"a byte of 300", {"write", "{file}"}, 2, "is 300, outside 0 to 255", {},
+         Replaced(goodFile, "\"dampingLevel\": 1", "\"dampingLevel\": 300")},
+        {"a float beyond single precision", {"write", "{file}"}, 2, "is 1e39, outside", {},
+         Replaced(goodFile, "\"value\": 1300.0", "\"value\": 1e39")},
+        {"a type the device's model does not take", {"write", "{file}"}, 2, "does not accept the input type Voltage",
+         sensorModelOnPt100, FileOf([](Fields& f) { f.inputType = 32; })},
+        {"a device whose model is unknown", {"write", "{file}"}, 2, "model is not known", [](Fields& f) { f.model = 9; },
+         goodFile},
+        // ---- files with values outside their settings' range -----------------
+        {"wiring 0 in the file", {"write", "{file}"}, 1, "left as the device has them: wireCount is 0, outside 2 to 4",
+         {}, FileOf([](Fields& f) { f.wireCount = 0, f.dampingLevel = 5; }), false,
+         [](const CliRun&, const Fields& after) {
+             EXPECT_EQ(after.wireCount, 3);
+             EXPECT_EQ(after.dampingLevel, 5) << "the other settings are written";
+         }},
+        {"a type its model does not offer in the file", {"--json", "write", "{file}"}, 1, "\"setting\": \"inputType\"",
+         {}, FileOf(voltageOnSensorModel), false,
+         [](const CliRun&, const Fields& after) { EXPECT_EQ(after.inputType, 0); }},
+        {"a range end that is no number", {"write", "{file}"}, 1, "rangeFull is nan:ffffffff, not a finite number", {},
+         FileOf([](Fields& f) { f.rangeFull = std::bit_cast<float>(0xffffffffu); })},
+        {"the device already holds the odd value", {"write", "{file}"}, 0, "nothing to write", wire0, FileOf(wire0), true},
+        {"a file the device was saved to", {"write", "{file}"}, 0, "nothing to write", {}, goodFile, true},
+        // ---- odd device contents ----------------------------------------------
+        {"CJC mode 2 is shown as held", {"read"}, 0, "cjc               2", [](Fields& f) { f.cjcMode = 2; }, {}, true},
+        {"break alarm 7 is shown as held", {"read"}, 0, "break-alarm       7", [](Fields& f) { f.breakAlarm = 7; }, {}, true},
+        {"an erased constant in JSON", {"--json", "read"}, 0, "\"resistanceCal\": \"nan:ffffffff\"", erasedCalibration, {}, true},
+        {"an erased constant saved", {"read", "-o", "{out}"}, 0, "saved to", erasedCalibration, {}, true,
+         savedAs([&] { Fields f = Factory(); erasedCalibration(f); return f; }())},
+        {"wiring 0 saved", {"read", "-o", "{out}"}, 0, "saved to", wire0, {}, true,
+         savedAs([&] { Fields f = Factory(); wire0(f); return f; }())},
+        {"damping 12 saved", {"read", "-o", "{out}"}, 0, "saved to", damping12, {}, true,
+         savedAs([&] { Fields f = Factory(); damping12(f); return f; }())},
+        {"a type its model does not offer saved", {"read", "-o", "{out}"}, 0, "saved to", voltageOnSensorModel, {}, true,
+         savedAs([&] { Fields f = Factory(); voltageOnSensorModel(f); return f; }())},
+        {"an unknown model saved", {"read", "-o", "{out}"}, 0, "saved to", [](Fields& f) { f.model = 9; }, {}, true,
+         savedAs([&] { Fields f = Factory(); f.model = 9; return f; }())},
+        {"the largest floats saved", {"read", "-o", "{out}"}, 0, "saved to",
+         [](Fields& f) { f.rangeZero = -FLT_MAX, f.rangeFull = FLT_MAX; }, {}, true,
+         savedAs([&] { Fields f = Factory(); f.rangeZero = -FLT_MAX, f.rangeFull = FLT_MAX; return f; }())},
+        {"a name that is no UTF-8 saved", {"--json", "read", "-o", "{dir}/\xff.json"}, 0, R"(\\xff.json)", {}, {}, true},
+        {"CJC on a resistance input", {"set", "cjc=internal"}, 2, "cjc: applies to thermocouple", sensorModelOnPt100},
+        {"voltage on a sensor model", {"set", "input-type=voltage"}, 2, "does not accept Voltage", sensorModelOnPt100},
+        {"any type on an unknown model", {"set", "input-type=tc-k"}, 2, "does not know", [](Fields& f) { f.model = 9; }},
+        {"saving into a folder", {"read", "-o", "{dir}"}, 1, "it is a folder", {}, {}, true,
+         [](const CliRun& r, const Fields&) {
+             const std::string last = r.err.substr(r.err.find("orvane-cli: "));
+             EXPECT_EQ(Count(last, "save"), 1u) << "said once: " << last;
+         }},
+        {"saving into no folder", {"--json", "read", "-o", "{dir}/none/x.json"}, 1, "\"kind\": \"file\"", {}, {}, true},
+    };
+    ASSERT_GE(std::size(rows), 60u);
+
     AddDevice();
-    // A voltage/current model, so thermocouple settings do not fit it.
-    devices_[0]->WithDevice([](sim::Transmitter& t) {
-        t.Block()[0] = 0;
-        t.Block()[1] = 32;
-    });
-    const auto before = DeviceBlock(0);
-    struct Case {
+    const std::string dir = Temp("table");
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const std::string fifo = dir + "/pipe.json", link = dir + "/port-link";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::filesystem::create_symlink(devices_[0]->SlavePath(), link);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        Fields start = Factory();
+        if (row.device) row.device(start);
+        devices_[0]->WithDevice([&](sim::Transmitter& t) { start.Write(t.Block()); });
+        const std::string file = Temp("table_file.json"), out = Temp("table_out.json");
+        std::filesystem::remove(out);
+        if (!row.file.empty()) std::ofstream(file, std::ios::binary) << row.file;
         std::vector<std::string> args;
-        const char* message;
-        bool touchesDevice;  // reads the block before refusing
-    };
-    const Case cases[] = {
-        {{"set", "input-type=tc-k"}, "does not accept TC- K", true},
-        {{"set", "input-type=current", "cjc=internal"}, "cjc: applies to thermocouple", true},
-        {{"set", "offset=300"}, "offset=300", false},
-        {{"set", "speed=3"}, "speed: unknown setting", false},
-        {{"write", bad}, bad.c_str(), false},
-        {{"factory-reset"}, "--yes", false},
-    };
-    for (const auto& c : cases) {
-        const unsigned answeredBefore = Answered(0);
-        const CliRun r = Cli(c.args);
-        SCOPED_TRACE(c.args.back());
-        EXPECT_EQ(r.status, 2);
-        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
-        if (c.touchesDevice) {
-            EXPECT_NE(r.err.find(devices_[0]->SlavePath()), std::string::npos) << r.err;
+        for (std::string a : row.args) {
+            for (const auto& [from, to] : {std::pair<std::string, std::string>{"{dev}", devices_[0]->SlavePath()},
+                                           {"{link}", link}, {"{file}", file}, {"{out}", out}, {"{dir}", dir},
+                                           {"{fifo}", fifo}})
+                a = Replaced(a, from, to);
+            args.push_back(a);
         }
-        EXPECT_EQ(Answered(0) - answeredBefore, c.touchesDevice ? 1u : 0u);
-        EXPECT_EQ(DeviceBlock(0), before);
+        // One device for every row: the rows that name ports name them themselves.
+        const bool namesPort = std::find(args.begin(), args.end(), "--port") != args.end();
+        const CliRun r = namesPort ? CliOn({}, args) : Cli(args);
+        EXPECT_EQ(r.status, row.status) << r.err;
+        EXPECT_NE((r.out + r.err).find(row.says), std::string::npos) << r.out << r.err;
+        const Fields after = config::ParamFields::Read(DeviceBlock(0));
+        if (row.status == 2 || row.keepsBlock) {
+            EXPECT_EQ(ToBlockOf(after), ToBlockOf(start)) << "the device's block changed";
+        }
+        if (AsksForJson(args)) {
+            const Json doc = Json::parse(r.out);  // exactly one document, or this throws
+            EXPECT_EQ(doc["exit"], row.status);
+        }
+        if (row.check) row.check(r, after);
     }
-    const CliRun r = Cli({"--json", "set", "speed=3"});
-    const Json doc = Json::parse(r.out);
-    EXPECT_EQ(doc["exit"], 2);
-    EXPECT_EQ(doc["error"]["kind"], "usage");
+}
+
+// Ctrl-C during a write: the frame on the line is finished, nothing more is
+// sent, and the report says which settings the device now holds.
+TEST_F(CliDevices, AStopMidWayReportsWhatWasWrittenAndWhatNot) {
+    AddDevice();
+    const std::string file = Temp("stop.json");
+    std::ofstream(file) << FileOf([](config::ParamFields& f) {
+        f.inputType = 16, f.wireCount = 2, f.rangeZero = -50.0f, f.dampingLevel = 7;
+    });
+    std::atomic<bool> stop{false};
+    CliEnvironment env = Environment();
+    env.stop = &stop;
+    env.onStep = [&](const std::string&, const std::string& step) {
+        // Asked while the second request goes out: that one is finished.
+        if (step.rfind("writing", 0) == 0 && step.find("(2 of ") != std::string::npos) stop = true;
+        if (step.rfind("reading 2 of", 0) == 0) stop = true;
+    };
+    CliRun r = CliOn(env, {"--json", "--port", devices_[0]->SlavePath(), "write", file});
+    EXPECT_EQ(r.status, 130) << r.err;
+    Json doc = Json::parse(r.out);
+    EXPECT_EQ(doc["interrupted"], true);
+    EXPECT_EQ(doc["ports"][0]["written"], Json({"input-type", "wiring"}));
+    EXPECT_EQ(doc["ports"][0]["not-written"], Json({"range-zero", "damping"}));
+    EXPECT_EQ(doc["ports"][0]["verified"], false);
+    const auto block = DeviceBlock(0);
+    EXPECT_EQ(block[config::offset::wireCount], 2);
+    EXPECT_EQ(block[config::offset::dampingLevel], 1) << "sent after the stop";
+
+    stop = false;
+    r = CliOn(env, {"--port", devices_[0]->SlavePath(), "set", "damping=3", "offset=2", "break-alarm=low"});
+    EXPECT_EQ(r.status, 130);
+    EXPECT_NE(r.err.find("interrupted: stopped by a signal"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("written, not verified: damping, offset; not written: break-alarm"), std::string::npos) << r.err;
+
+    stop = false;
+    r = CliOn(env, {"--json", "--port", devices_[0]->SlavePath(), "measure", "--count", "50", "--interval", "0"});
+    EXPECT_EQ(r.status, 130);
+    doc = Json::parse(r.out);
+    EXPECT_EQ(doc["ports"][0]["readings"].size(), 2u) << "the readings taken before the stop";
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Port names as typed after --port, and the "ports" listing, without hardware.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <map>
 
 #include "cli/BridgeList.h"
@@ -24,7 +26,7 @@ TEST(CliPorts, NamesAsTyped) {
         {"com12", 0, "COM12", "/dev/ttyUSB11", false},
         {"COM0", 0, "COM0", "", true},
         {"./COM3", 0, "./COM3", "./COM3", false},
-        {"COM3x", 0, "COM3x", "COM3x", false},
+        {"COM3x", 0, "COM3x", "/dev/COM3x", false},  // a bare name is under /dev, as Qt takes it
         {"/dev/ttyACM0", 0, "/dev/ttyACM0", "/dev/ttyACM0", false},
         {"auto", 2, "auto (COM2)", "/dev/ttyUSB1", false},
         {"auto", 0, "auto", "", false},
@@ -39,12 +41,26 @@ TEST(CliPorts, NamesAsTyped) {
     }
 }
 
-TEST(CliPorts, OneDeviceUnderTwoNamesIsRefused) {
+TEST(CliPorts, OneDeviceUnderTwoNamesIsRefusedAndAFileIsNoPort) {
+    const std::string dir = ::testing::TempDir();
+    const std::string link = dir + "cli_null_link", file = dir + "cli_not_a_port";
+    std::filesystem::remove(link);
+    std::filesystem::create_symlink("/dev/null", link);
+    std::ofstream(file) << "x";
+    auto named = [](const std::string& path) { return ResolvePort(path, [] { return 0; }, TtyOf); };
     const auto com = ResolvePort("COM1", [] { return 0; }, [](int) { return std::string("/dev/../dev/null"); });
-    const auto path = ResolvePort("/dev/null", [] { return 0; }, TtyOf);
-    const auto other = ResolvePort("/dev/zero", [] { return 0; }, TtyOf);
-    EXPECT_EQ(CheckDistinct({com, other}), "");
-    EXPECT_NE(CheckDistinct({com, other, path}).find("COM1 and /dev/null"), std::string::npos);
+
+    std::vector<ResolvedPort> distinct{com, named("/dev/zero")};
+    EXPECT_EQ(CheckDistinct(distinct, IdentifyOnThisSystem), "");
+    // The same device through a link, not only through the same path text.
+    std::vector<ResolvedPort> twice{com, named("/dev/zero"), named(link)};
+    EXPECT_NE(CheckDistinct(twice, IdentifyOnThisSystem).find("COM1 and " + link), std::string::npos);
+
+    std::vector<ResolvedPort> odd{named(file), named(dir + "cli_missing_port")};
+    EXPECT_EQ(CheckDistinct(odd, IdentifyOnThisSystem), "");
+    EXPECT_NE(odd[0].error.find("it is a regular file, not a serial device"), std::string::npos) << odd[0].error;
+    EXPECT_NE(odd[1].error.find("No such file"), std::string::npos) << odd[1].error;
+    EXPECT_FALSE(odd[0].usageError || odd[1].usageError);
 }
 
 // Bridges by index: identity, or nothing when the library fails to read it.

@@ -82,6 +82,21 @@ doomed_pid=${pids[-1]}
 (sleep 0.8; kill "$doomed_pid") &
 expect 1 "device gone during measure" -- --port "$doomed" measure --count 50 --interval 0.1
 grep -q "^orvane-cli: $doomed: port: the line hung up" "$work/err" || fail "hang-up not reported"
+# Ctrl-C and kill: the reading on the line is finished, nothing more is
+# sent, and what was taken is reported, as the document under --json.
+for sig in INT TERM; do
+    timeout 30 "$cli" --json --port "$a" measure --count 100 --interval 0.2 >"$work/out" 2>"$work/err" &
+    cli_pid=$!
+    sleep 1.5
+    kill -"$sig" "$cli_pid"
+    wait "$cli_pid"
+    status=$?
+    [ "$status" = 130 ] || fail "SIG$sig: exit $status, expected 130"
+    grep -q '"interrupted": true' "$work/out" || fail "SIG$sig: the document is not marked as interrupted"
+    grep -q '"measured":' "$work/out" || fail "SIG$sig: the readings taken are not in the document"
+    grep -q "^orvane-cli: $a: interrupted" "$work/err" || fail "SIG$sig: the port is not named as interrupted"
+done
+"$sim" --version | grep -q '^orvane-sim [0-9]' || fail "orvane-sim --version"
 expect 0 "version" -- --version
 grep -q '^orvane-cli [0-9]' "$work/out" || fail "--version"
 expect 0 "help" -- --help
