@@ -36,6 +36,11 @@ public:
 
     // Raised on the UI thread; the handler reads GetCommEvent() and GetInput().
     virtual void SetOnComm(std::function<void()> handler) = 0;
+
+    // Why the component closed the port itself (the event kEvPortClosed),
+    // naming the port, and only once: taken, it is no longer reported by the
+    // next call either. Empty when there is nothing to tell.
+    virtual std::string TakeLineFailure() { return {}; }
 };
 
 }  // namespace orv::protocol

@@ -216,6 +216,12 @@ void QtSerialComm::SetInputMode(long mode) {
 
 void QtSerialComm::SetOnComm(std::function<void()> handler) { onComm_ = std::move(handler); }
 
+std::string QtSerialComm::TakeLineFailure() {
+    std::string text = lineFailure_.value_or(std::string());
+    lineFailure_.reset();
+    return text;
+}
+
 void QtSerialComm::OnReadyRead() {
     // The event is raised from the event loop rather than from inside Qt's
     // signal: Qt does not emit readyRead again while it is inside one, so a
@@ -272,8 +278,10 @@ void QtSerialComm::OnErrorOccurred(QSerialPort::SerialPortError error) {
         return;
     }
     // Qt keeps reporting a vanished device in a busy loop while the port
-    // stays open; closing here makes it one error, told by the next call.
-    lineFailure_ = std::move(text);
+    // stays open; closing here makes it one error, told once: to the dialog
+    // when the closed event reaches it, or else by the next call.
+    lineFailure_ = "COM" + std::to_string(commPort_) +
+                   " stopped working; the cable or the device may have been unplugged. " + text + ".";
     raised_ = false;
     closingOnFailure_ = true;
     port_.close();

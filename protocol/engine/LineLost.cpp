@@ -13,6 +13,9 @@ void CMyDlg::OnLineLost() {
     if (Polling) EndPoll();
     window_.EnableControl(id::Connection, true);
     window_.EnableControl(id::PortList, true);
+    // Said when it happens: otherwise the readings just freeze and the reason
+    // waits for the user's next action.
+    if (const std::string why = comm_.TakeLineFailure(); !why.empty()) window_.MessageBox(why, MessageIcon::Stop);
 }
 
 }  // namespace orv::app

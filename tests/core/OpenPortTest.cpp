@@ -129,24 +129,34 @@ TEST(OpenPortBlock, OnlyAnAcceptedBlockFixesThePortForTheRun) {
 
 // A pulled cable must not leave the user stuck on a closed port for the rest
 // of the run: the choice comes back, and the next block read fixes it again.
-TEST(OpenPortBlock, ALostLineGivesThePortChoiceBack) {
-    DialogHarness h;
-    h.Start();
-    ASSERT_FALSE(h.window.IsControlEnabled(id::Connection));
-    h.Click(id::UploadParams);
-    h.comm.LoseLine();
-    EXPECT_TRUE(h.window.IsControlEnabled(id::Connection));
-    EXPECT_TRUE(h.window.IsControlEnabled(id::PortList));
-    EXPECT_TRUE(h.window.messages.empty());
-    // Nothing else changes: the read still outstanding times out as usual.
-    h.Advance(2000);
-    EXPECT_EQ(h.MessageTexts(), (std::vector<std::string>{"Time Out"}));
+TEST(OpenPortBlock, ALostLineGivesThePortChoiceBackAndSaysWhyAtOnce) {
+    constexpr char kWhy[] = "COM3 stopped working; the cable or the device may have been unplugged. Broken pipe.";
+    for (const bool polling : {false, true}) {
+        DialogHarness h;
+        h.Start();
+        ASSERT_FALSE(h.window.IsControlEnabled(id::Connection));
+        h.Click(polling ? id::AutoUpload : id::UploadParams);
+        h.Advance(polling ? 1500 : 100);
+        h.comm.LoseLine(kWhy);
+        EXPECT_TRUE(h.window.IsControlEnabled(id::Connection));
+        EXPECT_TRUE(h.window.IsControlEnabled(id::PortList));
+        // Once, with the stop icon, when it happens; no second telling later.
+        ASSERT_EQ(h.window.messages.size(), 1u) << polling;
+        EXPECT_EQ(h.window.messages[0].text, kWhy);
+        EXPECT_EQ(h.window.messages[0].icon, app::MessageIcon::Stop);
+        // Nothing else changes: a read still outstanding times out as usual.
+        h.Advance(3000);
+        const std::vector<std::string> expected =
+            polling ? std::vector<std::string>{kWhy} : std::vector<std::string>{kWhy, "Time Out"};
+        EXPECT_EQ(h.MessageTexts(), expected);
 
-    h.Click(id::Connection);
-    h.Advance(1000);
-    EXPECT_FALSE(h.window.IsControlEnabled(id::Connection));
-    EXPECT_FALSE(h.window.IsControlEnabled(id::PortList));
-    EXPECT_EQ(h.window.messages.size(), 1u);
+        h.window.messages.clear();
+        h.Click(id::Connection);
+        h.Advance(1000);
+        EXPECT_FALSE(h.window.IsControlEnabled(id::Connection));
+        EXPECT_FALSE(h.window.IsControlEnabled(id::PortList));
+        EXPECT_TRUE(h.window.messages.empty()) << polling;
+    }
 }
 
 }  // namespace

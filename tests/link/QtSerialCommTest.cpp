@@ -368,10 +368,14 @@ TEST_F(CommTest, HangUpGivesOneErrorAndNoBusyLoop) {
 
     EXPECT_TRUE(closed);
     EXPECT_LT(counter.count, 50);
-    // Told once, so that the dialog can offer the port again.
+    // Told once, so that the dialog can offer the port again and say why:
+    // the port and the reason the system gives, not a text left over from
+    // an earlier call. Taken, it is not told again by the next call.
     EXPECT_EQ(kinds_, std::vector<short>{protocol::CMSComm::kEvPortClosed});
-    // The reason the system gives, not a text left over from an earlier call.
-    EXPECT_EQ(ErrorOf([&] { comm_.SetRThreshold(22); }), "Input/output error");
+    EXPECT_EQ(comm_.TakeLineFailure(),
+              "COM3 stopped working; the cable or the device may have been unplugged. Input/output error.");
+    EXPECT_EQ(comm_.TakeLineFailure(), "");
+    EXPECT_EQ(ErrorOf([&] { comm_.SetRThreshold(22); }), "(none)");
     EXPECT_EQ(ErrorOf([&] { comm_.GetInput(); }), protocol::kErrPortNotOpen);
 }
 
@@ -379,8 +383,10 @@ TEST_F(CommTest, HangUpFoundByAWriteIsReportedByThatWrite) {
     Open();
     pty_.HangUp();
     // No event loop: the write itself meets the vanished line.
-    EXPECT_EQ(ErrorOf([&] { comm_.SetOutput({0, 3, 3, 0}); }), "Input/output error");
+    EXPECT_EQ(ErrorOf([&] { comm_.SetOutput({0, 3, 3, 0}); }),
+              "COM3 stopped working; the cable or the device may have been unplugged. Input/output error.");
     EXPECT_FALSE(comm_.GetPortOpen());
+    EXPECT_EQ(comm_.TakeLineFailure(), "") << "told by the write that met it";
     EXPECT_EQ(ErrorOf([&] { comm_.SetOutput({0, 3, 3, 0}); }), protocol::kErrPortNotOpen);
     RunFor(50);
     EXPECT_EQ(kinds_, std::vector<short>{protocol::CMSComm::kEvPortClosed});

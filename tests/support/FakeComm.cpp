@@ -1,5 +1,7 @@
 #include "support/FakeComm.h"
 
+#include <utility>
+
 #include "protocol/CommError.h"
 
 namespace orv::test {
@@ -106,12 +108,15 @@ void FakeComm::RaiseEvent(short commEvent) {
     if (onComm_) onComm_();
 }
 
-void FakeComm::LoseLine() {
+void FakeComm::LoseLine(std::string reason) {
     open_ = false;
     ++session_;
     rx_.clear();
+    lineFailure_ = std::move(reason);
     RaiseEvent(kEvPortClosed);
 }
+
+std::string FakeComm::TakeLineFailure() { return std::exchange(lineFailure_, std::string()); }
 
 void FakeComm::Arrive(const std::vector<std::uint8_t>& bytes) {
     rx_.insert(rx_.end(), bytes.begin(), bytes.end());

@@ -27,8 +27,9 @@ public:
     void Inject(const std::vector<std::uint8_t>& bytes);
     // Raises an event of another kind than receive (for example a line error).
     void RaiseEvent(short commEvent);
-    // The device vanishes: the port closes and the dialog is told.
-    void LoseLine();
+    // The device vanishes: the port closes and the dialog is told, with the
+    // reason when one is given.
+    void LoseLine(std::string reason = {});
 
     unsigned answerDelayMs = 30;  // from the end of the request to the first answer byte
     bool paced = false;           // deliver answers one byte per 8 ms, an event each
@@ -58,6 +59,7 @@ public:
     void SetOutput(const std::vector<std::uint8_t>& bytes) override;
     std::vector<std::uint8_t> GetInput() override;
     short GetCommEvent() override;
+    std::string TakeLineFailure() override;
     void SetInputMode(long mode) override;
     void SetOnComm(std::function<void()> handler) override { onComm_ = std::move(handler); }
 
@@ -73,6 +75,7 @@ private:
     short openPort_ = -1;
     short event_ = 0;
     int session_ = 0;  // bumps on close so answers in flight to a closed port vanish
+    std::string lineFailure_;
 };
 
 }  // namespace orv::test

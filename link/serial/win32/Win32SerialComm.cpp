@@ -188,6 +188,12 @@ void Win32SerialComm::SetInputMode(long mode) {
 
 void Win32SerialComm::SetOnComm(std::function<void()> handler) { onComm_ = std::move(handler); }
 
+std::string Win32SerialComm::TakeLineFailure() {
+    std::string text = lineFailure_.value_or(std::string());
+    lineFailure_.reset();
+    return text;
+}
+
 void Win32SerialComm::Open() {
     const std::wstring path = Win32PortPath(commPort_);
     if (path.empty()) throw CommError(protocol::kErrInvalidPortNumber);

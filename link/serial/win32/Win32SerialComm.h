@@ -46,6 +46,7 @@ public:
     short GetCommEvent() override;
     void SetInputMode(long mode) override;
     void SetOnComm(std::function<void()> handler) override;
+    std::string TakeLineFailure() override;
 
 private:
     void Open();
