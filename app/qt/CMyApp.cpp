@@ -8,9 +8,12 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "app/core/ControlIds.h"
 #include "app/qt/CMyDlgWindow.h"
+#include "app/qt/GuardedApplication.h"
 #include "app/qt/SimulatedBridge.h"
 #include "link/discovery/FindBridgePort.h"
 #include "link/serial/QtSerialComm.h"
@@ -80,6 +83,37 @@ constexpr QtOption kQtOptions[] = {
     {"testability", false}, {"nograb", false},          {"dograb", false},       {"sync", false},
 };
 
+// Qt's messages while the application object is made, held back: without
+// a display Qt ends the program with a page about platform plugins. That
+// becomes one line saying what is missing and what to do, and exit status 1.
+std::vector<std::pair<QtMsgType, QString>>* g_heldBack = nullptr;
+
+void HoldBack(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type != QtFatalMsg) {
+        if (g_heldBack) g_heldBack->emplace_back(type, text);
+        return;
+    }
+    const QByteArray display = qgetenv("DISPLAY");
+    std::fprintf(stderr,
+                 "orvane: no display found (%s); run it on a desktop, through tools/run.sh (which starts a virtual "
+                 "one), or with -platform offscreen\n",
+                 display.isEmpty() ? "DISPLAY is not set" : ("DISPLAY=" + display + " cannot be opened").constData());
+    std::fflush(stderr);
+    std::_Exit(1);
+}
+
+std::unique_ptr<GuardedApplication> MakeApplication(int& argc, char** argv) {
+    std::vector<std::pair<QtMsgType, QString>> heldBack;
+    g_heldBack = &heldBack;
+    const QtMessageHandler previous = qInstallMessageHandler(HoldBack);
+    auto app = std::make_unique<GuardedApplication>(argc, argv);
+    qInstallMessageHandler(previous);
+    g_heldBack = nullptr;
+    // Made after all: whatever Qt had to say goes out as usual.
+    for (const auto& [type, text] : heldBack) qt_message_output(type, QMessageLogContext(), text);
+    return app;
+}
+
 QStringList Arguments(int argc, char** argv) {
     QStringList arguments;
     for (int k = 0; k < argc; ++k) arguments << QString::fromLocal8Bit(argv[k]);
@@ -142,7 +176,7 @@ int CMyApp::Run() {
             return refuse(QStringLiteral("unexpected argument '%1'").arg(firstLook.positionalArguments().first()));
     }
 
-    app_ = std::make_unique<QApplication>(argc_, argv_);
+    app_ = MakeApplication(argc_, argv_);
     QApplication::setDesktopFileName(QStringLiteral("orvane"));
     // What QApplication left is ours alone.
     if (!parser.parse(QCoreApplication::arguments())) return refuse(parser.errorText());
@@ -168,12 +202,14 @@ int CMyApp::Run() {
     }
 
     CMyDlgWindow window(std::make_unique<link::QtSerialComm>(resolver), findBridgePort, options.factory);
+    app_->onEscaped = [&window](const std::string& text) { window.Services().MessageBox(text, MessageIcon::Stop); };
     // Stays set unless the picture is written: a window closed before it
     // was taken is a failed screenshot too.
     auto screenshotFailure = std::make_shared<QString>(QStringLiteral("the window closed before it was taken"));
     if (!options.screenshot.isEmpty()) WriteScreenshotWhenSettled(window, options.screenshot, screenshotFailure);
     window.Initialise();
     window.exec();
+    app_->onEscaped = nullptr;  // the window it shows in is about to go
     if (!options.screenshot.isEmpty() && !screenshotFailure->isEmpty()) {
         std::fprintf(stderr, "orvane: cannot write the screenshot %s: %s\n", qPrintable(options.screenshot),
                      qPrintable(*screenshotFailure));

@@ -2,7 +2,6 @@
 // The application: reads the command line, builds the serial component, the
 // discovery and (when asked) the simulated transmitter, then runs the main
 // dialog modally; the program ends when the dialog closes.
-#include <QApplication>
 #include <QString>
 #include <memory>
 
@@ -11,6 +10,8 @@ class PtyDevice;
 }
 
 namespace orv::app::qt {
+
+class GuardedApplication;
 
 struct AppOptions {
     bool simulate = false;
@@ -29,7 +30,7 @@ private:
     char** argv_;
     // Made once the command line asks for the window: --help and --version
     // answer without a display.
-    std::unique_ptr<QApplication> app_;
+    std::unique_ptr<GuardedApplication> app_;
     std::unique_ptr<sim::PtyDevice> device_;  // outlives the dialog that talks to it
 };
 

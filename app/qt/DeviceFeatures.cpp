@@ -102,8 +102,7 @@ QString DeviceFeatures::WriteReportTo(const QString& file) {
     config::ConfigRecord record = *captured.record;
     record.tool = kToolName;
     record.savedAt = config::IsoTimestampNow();
-    const QString error = WriteDeviceReport(file, record, live_->Last());
-    return error.isEmpty() ? QString() : tr("Cannot write the device report \"%1\": %2").arg(file, error);
+    return WriteDeviceReport(file, record, live_->Last());
 }
 
 void DeviceFeatures::SaveConfiguration() {

@@ -1,10 +1,12 @@
 #include "app/qt/DeviceReport.h"
 
-#include <QFile>
+#include <QBuffer>
 #include <QPageSize>
 #include <QPdfWriter>
 #include <QTextDocument>
 #include <cmath>
+#include <filesystem>
+#include <string>
 
 #include "config/InputTypeCatalogue.h"
 #include "config/RangeFormat.h"
@@ -31,29 +33,41 @@ QString Table(const QString& caption, const QString& rows) {
 
 }  // namespace
 
+// A choice as the report words it; a byte that is no choice as itself.
+QString Choice(std::uint8_t value, const QString& zero, const QString& one) {
+    if (value <= 1) return value ? one : zero;
+    return QStringLiteral("%1 (outside the setting's range)").arg(value);
+}
+
 QString DeviceReportHtml(const config::ConfigRecord& record, const std::deque<calib::StampedReading>& readings) {
     const config::ParamFields& f = record.fields;
-    const auto& model = config::Models()[f.model];
+    // A device may report a model or type this tool does not know: the page
+    // says so rather than guessing.
+    const config::ModelRow* model = config::FindModel(f.model);
     const int row = config::RowOfCode(f.inputType);
-    const auto& type = config::InputTypes()[static_cast<std::size_t>(row)];
-    const QString unit = Q(type.unit);
+    const config::InputTypeRow* type = row == config::kNoRow ? nullptr : &config::InputTypes()[static_cast<std::size_t>(row)];
+    const QString modelName = model ? Q(model->listText) : QStringLiteral("unknown model");
+    const QString typeName = type ? Q(type->modelText) : QStringLiteral("unknown input type");
+    const QString unit = type ? Q(type->unit) : QString();
     // Numbers as the window shows them: decimals by the span of the range.
     const int decimals = config::RangeDecimals(std::fabs(f.rangeZero - f.rangeFull));
     const auto num = [&](double v) { return QString::fromStdString(config::FormatFixed(v, decimals)); };
 
     QString settings;
-    settings += Row(QStringLiteral("Input type"), Q(type.modelText));
-    settings += Row(QStringLiteral("CJC option"), f.cjcMode ? QStringLiteral("Internal") : QStringLiteral("External Cu50"));
-    settings += Row(QStringLiteral("Wiring"), QStringLiteral("%1-wire").arg(f.wireCount));
+    settings += Row(QStringLiteral("Input type"), typeName);
+    settings += Row(QStringLiteral("CJC option"), Choice(f.cjcMode, QStringLiteral("External Cu50"), QStringLiteral("Internal")));
+    settings += Row(QStringLiteral("Wiring"), f.wireCount >= 2 && f.wireCount <= 4
+                                                  ? QStringLiteral("%1-wire").arg(f.wireCount)
+                                                  : QStringLiteral("%1 (outside the setting's range)").arg(f.wireCount));
     settings += Row(QStringLiteral("Range zero"), num(f.rangeZero), unit);
     settings += Row(QStringLiteral("Range full"), num(f.rangeFull), unit);
     settings += Row(QStringLiteral("Offset correction"), QString::number(f.offsetCorrection), unit);
     settings += Row(QStringLiteral("Output damping"),
                     f.dampingLevel == 0 ? QStringLiteral("Pass Filter") : QStringLiteral("Level %1").arg(f.dampingLevel));
-    settings += Row(QStringLiteral("Sensor break alarm"), f.breakAlarm ? QStringLiteral("Greater than High Limit")
-                                                                       : QStringLiteral("Less than Low Limit"));
+    settings += Row(QStringLiteral("Sensor break alarm"), Choice(f.breakAlarm, QStringLiteral("Less than Low Limit"),
+                                                                 QStringLiteral("Greater than High Limit")));
     settings += Row(QStringLiteral("Current output"),
-                    f.outputDirection ? QStringLiteral("4mA - 20mA") : QStringLiteral("20mA - 4mA"));
+                    Choice(f.outputDirection, QStringLiteral("20mA - 4mA"), QStringLiteral("4mA - 20mA")));
 
     QString cal;
     cal += Row(QStringLiteral("Resistance calibration"), num(static_cast<double>(f.resistanceCal) / 50.0));
@@ -63,7 +77,7 @@ QString DeviceReportHtml(const config::ConfigRecord& record, const std::deque<ca
     cal += Row(QStringLiteral("Current calibration"), QString::number(f.currentCal));
     cal += Row(QStringLiteral("Output 1 zero trim"), QString::number(f.out1ZeroTrim));
     cal += Row(QStringLiteral("Output 1 full-scale trim"), QString::number(f.out1FullTrim));
-    if (model.outputs > 1) {
+    if (!model || model->outputs > 1) {
         cal += Row(QStringLiteral("Output 2 zero trim"), QString::number(f.out2ZeroTrim));
         cal += Row(QStringLiteral("Output 2 full-scale trim"), QString::number(f.out2FullTrim));
     }
@@ -71,9 +85,9 @@ QString DeviceReportHtml(const config::ConfigRecord& record, const std::deque<ca
     QString html = QStringLiteral("<html><body style=\"font-size: 10pt\">");
     html += QStringLiteral("<h2>Device Report</h2>");
     html += QStringLiteral("<p>Date: %1<br>Model: %2 (code %3)<br>Input type: %4 (code %5)<br>Written by: %6</p>")
-                .arg(Esc(Q(record.savedAt)), Esc(Q(model.listText)))
+                .arg(Esc(Q(record.savedAt)), Esc(modelName))
                 .arg(f.model)
-                .arg(Esc(Q(type.modelText)))
+                .arg(Esc(typeName))
                 .arg(f.inputType)
                 .arg(Esc(Q(record.tool)));
     html += Table(QStringLiteral("Settings"), settings);
@@ -104,20 +118,26 @@ QString DeviceReportHtml(const config::ConfigRecord& record, const std::deque<ca
 
 QString WriteDeviceReport(const QString& file, const config::ConfigRecord& record,
                           const std::deque<calib::StampedReading>& readings) {
-    // QPdfWriter reports nothing when the file cannot be written: try it first.
+    // Drawn in memory, then saved like a configuration: QPdfWriter says
+    // nothing when a write fails, and a full disk must not leave a cut-off
+    // PDF behind a success.
+    QBuffer pdfBytes;
+    pdfBytes.open(QIODevice::WriteOnly);
     {
-        QFile probe(file);
-        if (!probe.open(QIODevice::WriteOnly)) return probe.errorString();
-    }
-    QPdfWriter pdf(file);
-    pdf.setPageSize(QPageSize(QPageSize::A4));
-    pdf.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
-    pdf.setTitle(QStringLiteral("Device Report"));
-    pdf.setCreator(QStringLiteral("Orvane Revuvuvi"));
-    QTextDocument doc;
-    doc.setHtml(DeviceReportHtml(record, readings));
-    doc.print(&pdf);
-    return {};
+        QPdfWriter pdf(&pdfBytes);
+        pdf.setPageSize(QPageSize(QPageSize::A4));
+        pdf.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+        pdf.setTitle(QStringLiteral("Device Report"));
+        pdf.setCreator(QStringLiteral("Orvane Revuvuvi"));
+        QTextDocument doc;
+        doc.setHtml(DeviceReportHtml(record, readings));
+        doc.print(&pdf);
+    }  // the writer finishes the file when it goes
+    const QByteArray& bytes = pdfBytes.data();
+    if (bytes.isEmpty()) return QStringLiteral("Cannot write the device report \"%1\": the page could not be drawn").arg(file);
+    const std::string error = config::WriteFileAtomically(std::filesystem::path(file.toStdU16String()),
+                                                          std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    return QString::fromUtf8(error.data(), static_cast<qsizetype>(error.size()));
 }
 
 }  // namespace orv::app::qt

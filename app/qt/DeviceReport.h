@@ -13,7 +13,8 @@ namespace orv::app::qt {
 // The report as HTML, the page's whole content.
 QString DeviceReportHtml(const config::ConfigRecord& record, const std::deque<calib::StampedReading>& readings);
 
-// Writes the report as an A4 PDF; returns the reason when it could not.
+// Writes the report as an A4 PDF, whole or not at all; returns the message
+// naming the file and the reason when it could not.
 QString WriteDeviceReport(const QString& file, const config::ConfigRecord& record,
                           const std::deque<calib::StampedReading>& readings);
 

@@ -50,5 +50,23 @@ TEST(CommandLine, QtOptionsAcceptedAndFailedScreenshotsReported) {
     }
 }
 
+// Started where there is no display at all: one line that says so and how
+// to run it instead, not Qt's page about platform plugins and an abort.
+TEST(CommandLine, NoDisplayIsSaidInOneLine) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) environment.remove(QString::fromLatin1(name));
+    QProcess orvane;
+    orvane.setProcessEnvironment(environment);
+    orvane.start(QStringLiteral(ORVANE_BINARY), {QStringLiteral("--simulate")});
+    ASSERT_TRUE(orvane.waitForStarted(10000));
+    ASSERT_TRUE(orvane.waitForFinished(30000));
+    const QString err = QString::fromLocal8Bit(orvane.readAllStandardError());
+    EXPECT_EQ(orvane.exitStatus(), QProcess::NormalExit) << err.toStdString();
+    EXPECT_EQ(orvane.exitCode(), 1);
+    EXPECT_TRUE(err.startsWith("orvane: no display found (DISPLAY is not set)")) << err.toStdString();
+    EXPECT_TRUE(err.contains("tools/run.sh") && err.contains("-platform offscreen")) << err.toStdString();
+    EXPECT_EQ(err.count(QLatin1Char('\n')), 1) << err.toStdString();
+}
+
 }  // namespace
 }  // namespace orv::apptest

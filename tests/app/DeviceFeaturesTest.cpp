@@ -1,7 +1,11 @@
 // The window menu's saved configurations, trend, recording and report,
 // against the simulated transmitter on a pseudo-terminal in real time.
 // Set ORVANE_SCREENSHOT_DIR to keep pictures of the trend and the report.
+#include <sys/resource.h>
+
 #include <QAction>
+#include <QDir>
+#include <csignal>
 #include <QComboBox>
 #include <QApplication>
 #include <QFile>
@@ -17,6 +21,7 @@
 #include "app/core/ControlIds.h"
 #include "app/qt/CMyDlgWindow.h"
 #include "app/qt/DeviceFeatures.h"
+#include "app/qt/DeviceReport.h"
 #include "app/qt/SimulatedBridge.h"
 #include "app/qt/TrendWindow.h"
 #include "link/serial/QtSerialComm.h"
@@ -203,6 +208,53 @@ TEST_F(DeviceFeaturesTest, TrendRecordsEveryReadingAndBreaksTheCurveAtAMissedPol
         QProcess::execute(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"),
                                                         QStringLiteral("80"), QStringLiteral("-singlefile"), pdf,
                                                         shots + QStringLiteral("/orvane-report")});
+}
+
+// A disk that fills half way through the report leaves no cut-off PDF
+// behind a success, and says why.
+TEST_F(DeviceFeaturesTest, AReportThatCannotBeWrittenWholeIsNotWrittenAndSaysWhy) {
+    ASSERT_NO_FATAL_FAILURE(OpenConnected());
+    const QString pdf = dir.filePath("report.pdf");
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit small{4096, old.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &small);  // a full disk, for this process only
+    const QString error = Features().WriteReportTo(pdf);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_TRUE(error.contains(pdf) && error.contains("File too large")) << error.toStdString();
+    EXPECT_FALSE(QFile::exists(pdf));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 0);
+    EXPECT_EQ(Features().WriteReportTo(pdf), QString());
+    EXPECT_TRUE(QFile::exists(pdf));
+}
+
+TEST(DeviceReport, AModelTypeOrChoiceTheToolDoesNotKnowIsSaidNotGuessed) {
+    config::ConfigRecord record;
+    record.fields.model = 9;
+    record.fields.inputType = 9;
+    record.fields.cjcMode = 2;
+    record.fields.wireCount = 0;
+    const QString html = DeviceReportHtml(record, {});
+    for (const char* part : {"unknown model", "unknown input type", "2 (outside the setting's range)",
+                             "0 (outside the setting's range)"})
+        EXPECT_TRUE(html.contains(QString::fromUtf8(part))) << part;
+}
+
+// Whatever a feature lets escape ends in a message, not in the end of the
+// program with the user's unsaved settings.
+TEST(GuardedApplication, AnExceptionFromAnyHandlerIsAStopBox) {
+    class Throwing : public QObject {
+    public:
+        bool event(QEvent*) override { throw std::runtime_error("the disk went away"); }
+    };
+    BoxWatcher boxes;
+    Throwing target;
+    QCoreApplication::postEvent(&target, new QEvent(QEvent::User));
+    ASSERT_TRUE(WaitUntil([&] { return !boxes.boxes.empty(); }, 3000));
+    EXPECT_EQ(boxes.boxes[0].text, QStringLiteral("the disk went away"));
+    EXPECT_EQ(boxes.boxes[0].icon, QMessageBox::Critical);
 }
 
 TEST(TrendView, ShowsTheLastTenMinutesOrTheWholeRunAndHoldsStillWhenPaused) {

@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "app/qt/GuardedApplication.h"
+
 namespace orv::apptest {
 
 namespace {
@@ -21,7 +23,7 @@ public:
             QFile::setPermissions(runtime_->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
             qputenv("XDG_RUNTIME_DIR", runtime_->path().toLocal8Bit());
         }
-        app_ = std::make_unique<QApplication>(argc_, argv_);
+        app_ = std::make_unique<app::qt::GuardedApplication>(argc_, argv_);
     }
     void TearDown() override { app_.reset(); }
 
@@ -30,7 +32,7 @@ private:
     char name_[10] = "app_tests";
     char* argv_[2] = {name_, nullptr};
     std::unique_ptr<QTemporaryDir> runtime_;
-    std::unique_ptr<QApplication> app_;
+    std::unique_ptr<app::qt::GuardedApplication> app_;
 };
 
 [[maybe_unused]] auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
