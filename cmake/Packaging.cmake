@@ -58,8 +58,12 @@ damping, sensor-break alarm and output direction back to the device.
 
 It also restarts the device, restores its factory settings and polls its
 live readings once a second. A factory build calibrates the inputs and trims
-the outputs. The package includes orvane-sim, a simulated transmitter on a
-pseudo-terminal for trying the tool without hardware.")
+the outputs. Configurations are saved to and opened from JSON files.
+
+The package includes orvane-cli, the same protocol on the command line for
+scripts and production benches (many devices at once, JSON output), and
+orvane-sim, a simulated transmitter on a pseudo-terminal for trying the
+tools without hardware.")
 set(CPACK_PACKAGE_CONTACT "Orvane tools team <tools@orvane.invalid>")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Orvane tools team <tools@orvane.invalid>")
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)

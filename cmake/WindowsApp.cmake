@@ -42,7 +42,12 @@ set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/generated/orvane.rc PROP
 
 # --- the zip and the installer ------------------------------------------------
 install(TARGETS orvane RUNTIME DESTINATION .)
-install(FILES README.md DESTINATION .)
+# The Windows read-me, with the line ends Notepad on Windows 7 needs.
+file(READ ${CMAKE_CURRENT_SOURCE_DIR}/packaging/windows/README.txt ORV_WINDOWS_README)
+string(REPLACE "\n" "\r\n" ORV_WINDOWS_README "${ORV_WINDOWS_README}")
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/generated/README.txt "${ORV_WINDOWS_README}")
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/packaging/windows/README.txt)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/generated/README.txt DESTINATION .)
 if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/LICENSE)
   install(FILES LICENSE DESTINATION .)
   set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_CURRENT_SOURCE_DIR}/LICENSE)

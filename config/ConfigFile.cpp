@@ -725,7 +725,9 @@ std::string UniqueTempName(const std::filesystem::path& target) {
     static thread_local std::mt19937_64 random{std::random_device{}()};
     char hex[17];
     std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(random()));
-    return "." + Utf8(target.filename()) + ".tmp-" + hex;
+    std::string name = ".";
+    name.append(Utf8(target.filename())).append(".tmp-").append(hex);
+    return name;
 }
 
 #if defined(_WIN32)

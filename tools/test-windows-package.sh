@@ -2,7 +2,8 @@
 # Makes the zip and the installer with cpack and checks them: the zip holds
 # the program and its papers; the installer installs for the user alone
 # (program folder, Start-menu entry, uninstall entry under HKCU) and its
-# uninstaller takes all of it away again. Runs in tools/wine-prefix.sh's prefix.
+# uninstaller takes all of it away again. Runs in tools/wine-prefix.sh's prefix,
+# and nothing of it may reach the host user's home.
 #   tools/test-windows-package.sh BUILD_DIR
 set -euo pipefail
 build=$(cd "${1:?usage: $0 BUILD_DIR}" && pwd)
@@ -18,12 +19,16 @@ rm -f "$zip" "$setup"
 (cd "$build" && timeout 300 cpack >/dev/null) || fail "cpack failed"
 [ -f "$zip" ] && [ -f "$setup" ] || fail "cpack made no $zip or $setup"
 listing=$(unzip -Z1 "$zip")
-for f in orvane.exe README.md; do
+for f in orvane.exe README.txt; do
   grep -qx "$f" <<<"$listing" || fail "$f is not in the zip"
 done
-if grep -qiv -e '^orvane\.exe$' -e '^README\.md$' -e '^LICENSE$' <<<"$listing"; then
+if grep -qiv -e '^orvane\.exe$' -e '^README\.txt$' -e '^LICENSE$' <<<"$listing"; then
   fail "the zip holds more than the program and its papers: $listing"
 fi
+# The Windows read-me, with Windows line ends for Notepad on Windows 7.
+readme=$(unzip -p "$zip" README.txt)
+grep -q 'orvane.exe' <<<"$readme" || fail "README.txt does not describe the Windows program"
+[ "$(tr -cd '\r' <<<"$readme" | wc -c)" -ge "$(($(wc -l <<<"$readme") - 1))" ] || fail "README.txt lacks CRLF line ends"
 # One file to hand out: nothing but the system's own libraries is imported.
 imports=$(x86_64-w64-mingw32-objdump -p "$build/orvane.exe" | awk '/DLL Name:/ { print tolower($3) }')
 if grep -qv -e '^kernel32\.dll$' -e '^user32\.dll$' -e '^gdi32\.dll$' -e '^advapi32\.dll$' -e '^comctl32\.dll$' \
@@ -47,6 +52,11 @@ installed="$users/AppData/Local/Programs/Orvane Revuvuvi"
 menu="$users/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Orvane Revuvuvi"
 key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Orvane Revuvuvi'
 
+# A home of its own for the installer and uninstaller: whatever lands there
+# would have landed in the host user's home (desktop entries, menus).
+home=$(mktemp -d)
+trap 'rm -rf "$home"' EXIT
+export HOME=$home XDG_DATA_HOME=$home/.local/share XDG_CONFIG_HOME=$home/.config
 timeout 60 wine "$setup" /S || fail "the installer failed"
 [ -f "$installed/orvane.exe" ] || fail "no orvane.exe in $installed"
 [ -f "$menu/Orvane Revuvuvi.lnk" ] || fail "no Start-menu entry in $menu"
@@ -57,4 +67,7 @@ timeout 60 wine "$installed/Uninstall.exe" /S || fail "the uninstaller failed"
 for _ in $(seq 100); do [ ! -e "$installed" ] && [ ! -e "$menu" ] && break; sleep 0.1; done
 [ ! -e "$installed" ] && [ ! -e "$menu" ] || fail "the uninstaller left files behind"
 ! timeout 30 wine reg query "$key" >/dev/null 2>&1 || fail "the uninstaller left its HKCU entry"
+! timeout 30 wine reg query 'HKCU\Software\Orvane' >/dev/null 2>&1 || fail "the uninstaller left HKCU\Software\Orvane"
+left=$(find "$home" -mindepth 1 | head -5)
+[ -z "$left" ] || fail "the installer wrote into the user's home: $left"
 echo "package-test: $(basename "$zip") and $(basename "$setup") passed"

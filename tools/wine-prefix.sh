@@ -17,7 +17,9 @@ start() {
   dir=$(mktemp -d "${TMPDIR:-/tmp}/orv-wine.XXXXXX")
   pfx="$dir/pfx"
   mkdir -p "$dir/ports"
-  export WINEPREFIX="$pfx" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  # No Mono or Gecko prompts, and no menu builder: it would write desktop
+  # entries for installed programs into the host user's home.
+  export WINEPREFIX="$pfx" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   # The server's stderr gets thousands of lines when a pseudo-terminal hangs up.
   timeout 180 wineboot --init >"$dir/wineboot.log" 2>&1 || {
     echo "wine-prefix: wineboot failed, see $dir/wineboot.log" >&2; exit 1; }
@@ -51,7 +53,7 @@ int main(void) { Sleep(INFINITE); return 0; }
 C
   (wine "$dir/idle.exe" >/dev/null 2>&1 & echo $! >"$dir/idle.pid")
   printf 'export WINEPREFIX=%q WINEDEBUG=-all WINEDLLOVERRIDES=%q ORV_WINE_DIR=%q ORV_WINE_PORTS=%q\n' \
-    "$pfx" "mscoree,mshtml=" "$dir" "$dir/ports"
+    "$pfx" "mscoree,mshtml=;winemenubuilder.exe=d" "$dir" "$dir/ports"
 }
 
 stop() {

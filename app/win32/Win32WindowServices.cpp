@@ -45,7 +45,15 @@ HWND Win32WindowServices::Require(int id) const {
     return control;
 }
 
-void Win32WindowServices::EnableControl(int id, bool enable) { EnableWindow(Require(id), enable ? TRUE : FALSE); }
+void Win32WindowServices::EnableControl(int id, bool enable) {
+    HWND control = Require(id);
+    // A disabled control keeps the keyboard focus, and then Tab and the
+    // shortcuts go nowhere (the "Auto Upload" button disables itself). The
+    // focus moves on first, as the dialog manager moves it: to the next
+    // control in tab order that is enabled and shown.
+    if (!enable && GetFocus() == control) SendMessageW(dialog_, WM_NEXTDLGCTL, 0, FALSE);
+    EnableWindow(control, enable ? TRUE : FALSE);
+}
 
 bool Win32WindowServices::IsControlEnabled(int id) const { return IsWindowEnabled(Require(id)) != FALSE; }
 

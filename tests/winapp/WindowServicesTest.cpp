@@ -165,6 +165,33 @@ TEST(Win32WindowServices, ListsTextsAndEnablingByIdInUtf8) {
     EXPECT_THROW(services.GetControlText(4242), std::logic_error);
 }
 
+// A button that disables itself while it has the focus (as "Auto Upload"
+// does) hands the focus on to the next enabled control, so the keyboard
+// keeps working.
+TEST(Win32WindowServices, DisablingTheFocusedControlMovesTheFocusOn) {
+    Dialog dlg(id::MainDialog);
+    Win32WindowServices services(dlg.hwnd(), dlg.tpl());
+    ShowWindow(dlg.hwnd(), SW_SHOW);
+    SetForegroundWindow(dlg.hwnd());
+    for (const int button : {id::AutoUpload, id::UploadParams}) {
+        HWND control = GetDlgItem(dlg.hwnd(), button);
+        ASSERT_TRUE(IsWindowEnabled(control)) << button;
+        SetFocus(control);
+        ASSERT_EQ(GetFocus(), control) << button;
+        services.EnableControl(button, false);
+        HWND now = GetFocus();
+        EXPECT_NE(now, control) << button;
+        ASSERT_NE(now, nullptr) << button;
+        EXPECT_TRUE(IsChild(dlg.hwnd(), now) && IsWindowEnabled(now) && IsWindowVisible(now)) << button;
+        services.EnableControl(button, true);
+    }
+    // A control without the focus leaves the focus where it is.
+    HWND focused = GetFocus();
+    const int other = GetDlgItem(dlg.hwnd(), id::LoadBuffer) == focused ? id::UpdateAll : id::LoadBuffer;
+    services.EnableControl(other, false);
+    EXPECT_EQ(GetFocus(), focused);
+}
+
 // The dialog's window procedure: counts ticks of one timer and answers the
 // box that is open meanwhile once enough ticks have come.
 struct TickCounter {
