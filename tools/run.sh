@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds the tool and starts it against the simulated transmitter. Without a
 # display it runs under a virtual X server and writes a screenshot instead.
+# Installs only what building and running it needs; tools/test.sh the rest.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-"$here/tools/setup.sh"
+"$here/tools/setup.sh" run
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   exec "$here/build/orvane" --simulate "$@"

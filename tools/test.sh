@@ -4,7 +4,7 @@
 # with its tests, built with MinGW-w64 and run under Wine.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-"$here/tools/setup.sh"
+"$here/tools/setup.sh" test
 cd "$here"
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
 chmod 700 "$XDG_RUNTIME_DIR"
@@ -12,7 +12,8 @@ chmod 700 "$XDG_RUNTIME_DIR"
 echo "== Windows program and tests under Wine"
 tools/test-windows.sh
 
-echo "== Core layers under AddressSanitizer and UBSan"
+# One clang build serves both: the core layers' tests and the fuzz targets.
+echo "== Core layers under AddressSanitizer and UBSan (clang), with the fuzz targets"
 cmake --preset sanitize >/dev/null
 cmake --build --preset sanitize -j"$(nproc)"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset sanitize -j"$(nproc)"
@@ -26,7 +27,7 @@ tools/check-low-memory.sh build/orvane
 echo "== Soak: a virtual day of polling, writes and views with line faults"
 timeout --kill-after=10 300 build/soak/orvane-soak --hours 24
 
-echo "== Fuzz targets, 20 s each (clang, ASan, UBSan)"
+echo "== Fuzz targets, 20 s each (the sanitize build above)"
 tools/fuzz.sh 20
 
 echo "== Release checks: the Debian package (lintian), AppStream metadata, desktop entry"
