@@ -68,7 +68,7 @@ std::string CheckDistinct(std::vector<ResolvedPort>& ports, const IdentifyPort& 
         if (p.path.empty() || !p.error.empty()) continue;
         const PortIdentity id = identify(p.path);
         if (!id.problem.empty()) {
-            p.error = p.path + ": " + id.problem;
+            p.error = id.problem;  // messages name the port and path already
             continue;
         }
         for (const auto& [device, label] : seen)

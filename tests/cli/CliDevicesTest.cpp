@@ -269,7 +269,7 @@ TEST_F(CliDevices, CraftedLinesFilesAndDeviceContents) {
         {"unknown command, JSON asked after it", {"frobnicate", "--json"}, 2, "\"kind\": \"usage\""},
         {"a flag given a value", {"--json=yes", "read"}, 2, "--json takes no value"},
         {"--no-verify given a value", {"write", "{file}", "--no-verify=1"}, 2, "--no-verify takes no value", {}, goodFile},
-        {"an option taking --json as its value", {"--port", "--json", "read"}, 1, "--json: No such file"},
+        {"an option taking --json as its value", {"--port", "--json", "read"}, 1, "(/dev/--json): port: No such file"},
         {"set without settings", {"set"}, 2, "at least one"},
         {"damping past its list", {"set", "damping=10"}, 2, "damping=10"},
         {"offset past a byte", {"set", "offset=128"}, 2, "offset=128"},

@@ -74,6 +74,8 @@ TEST(CliSettings, ValuesAtTheirFieldsLimits) {
         {"range-full=1300", {0x00, 0x80, 0xA2, 0x44}},
         {"range-zero=-200.5", {0x00, 0x80, 0x48, 0xC3}},
         {"range-zero=1e39", {}},       {"range-zero=nan", {}},   {"range-zero=", {}},
+        // Straight to float: through double this one lands a step off.
+        {"range-zero=7.038531e-26", {0xFD, 0x43, 0xAE, 0x15}}, {"range-zero=+-1", {}}, {"offset=+-1", {}},
         {"damping", {}},
     };
     for (const auto& c : cases) {
