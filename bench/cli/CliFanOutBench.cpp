@@ -25,7 +25,11 @@ constexpr int kRounds = 3;
 constexpr double kLimit = 1.10;
 
 orv::cli::CliEnvironment NoDiscovery() {
-    return {[] { return 0; }, [](int) { return std::string(); }, [] { return std::vector<orv::cli::BridgeRow>{}; }};
+    orv::cli::CliEnvironment env;
+    env.discover = [] { return 0; };
+    env.portPath = [](int) { return std::string(); };
+    env.bridges = [] { return std::vector<orv::cli::BridgeRow>{}; };
+    return env;
 }
 
 int Cli(const std::vector<std::string>& args) {

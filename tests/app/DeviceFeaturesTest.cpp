@@ -3,6 +3,7 @@
 // Set ORVANE_SCREENSHOT_DIR to keep pictures of the trend and the report.
 #include <sys/resource.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QDir>
 #include <csignal>
@@ -145,6 +146,28 @@ TEST_F(DeviceFeaturesTest, TheMenuItemRemembersTheFolderAndNothingElse) {
     QSettings settings(QStringLiteral("orvane"), QStringLiteral("orvane"));
     EXPECT_EQ(settings.allKeys(), QStringList{"lastFolder"});
     EXPECT_EQ(settings.value("lastFolder").toString(), dir.path());
+}
+
+TEST_F(DeviceFeaturesTest, SettingsOutsideTheirRangeAreLeftAndNamed) {
+    ASSERT_NO_FATAL_FAILURE(OpenConnected());
+    const QString file = dir.filePath("odd.json");
+    ASSERT_EQ(Features().SaveConfigurationTo(file), QString());
+    QString text = FileLines(file).join('\n');
+    text.replace("\"wireCount\": 3", "\"wireCount\": 0").replace("\"dampingLevel\": 1", "\"dampingLevel\": 12");
+    text.replace("\"value\": 0,", "\"value\": 5,");  // the offset, in range
+    QFile out(file);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    out.write(text.toUtf8());
+    out.close();
+    const int damping = List(id::Damping)->currentIndex();
+    ASSERT_EQ(Features().OpenConfigurationFrom(file), QString());
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_TRUE(boxes.boxes[0].text.contains("wireCount and dampingLevel") &&
+                boxes.boxes[0].text.contains("wireCount is 0, outside 2 to 4"))
+        << boxes.boxes[0].text.toStdString();
+    EXPECT_TRUE(qobject_cast<QAbstractButton*>(window->Control(id::Wire3))->isChecked());
+    EXPECT_EQ(List(id::Damping)->currentIndex(), damping);
+    EXPECT_EQ(Text(id::Offset), QStringLiteral("5"));
 }
 
 TEST_F(DeviceFeaturesTest, FactoryBuildTakesTheCalibrationAndSaysSo) {
