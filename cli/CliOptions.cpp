@@ -30,7 +30,9 @@ const char* const kUsageText =
     "Settings for set: input-type, cjc, wiring, range-zero, range-full, offset,\n"
     "damping, break-alarm, output-direction.\n"
     "\n"
-    "Exit status: 0 every port succeeded, 1 a device failed, 2 usage or input error.\n";
+    "Exit status: 0 every port succeeded, 1 a device failed, 2 usage or input error,\n"
+    "130 stopped by Ctrl-C or SIGTERM (each port finishes the exchange on its line,\n"
+    "then says what it wrote).\n";
 
 namespace {
 
