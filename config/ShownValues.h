@@ -21,6 +21,8 @@
 // results remember what they show, and the encode restores. So a block
 // decoded and encoded again with no text edited returns those fields bit for
 // bit; only the list and radio fields go back as the decode normalised them.
+// (Those are kept here too, under texts that describe their control's state,
+// for saving the window as the device holds it: see app/core/ShownChoices.h.)
 #include <array>
 #include <cstddef>
 #include <cstdint>

@@ -40,7 +40,8 @@ std::string SaveConfigurationTo(CMyDlg& dlg, const LastBlockRead& lastRead, cons
 
 // Puts the file's settings into the window (its calibration constants and
 // trims too when withCalibration), sending nothing. A refused file leaves the
-// window untouched. Having taken calibration, it tells the user where it went.
+// window untouched. It tells the user which settings it left because they
+// are outside their range and, having taken calibration, where it went.
 std::string OpenConfigurationFrom(CMyDlg& dlg, const std::filesystem::path& file, bool withCalibration);
 
 // Starts a recording, replacing one that runs; a failed start leaves none.
