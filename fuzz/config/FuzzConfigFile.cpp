@@ -11,7 +11,7 @@
 
 #include "FuzzCheck.h"
 #include "app/core/CMyDlg.h"
-#include "app/core/ConfigTransfer.h"
+#include "app/core/features/ConfigTransfer.h"
 #include "app/core/ControlIds.h"
 #include "config/ConfigFile.h"
 #include "support/FakeComm.h"
@@ -112,7 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Window w;
             w.Read(block);
             ORV_FUZZ_CHECK(w.lastRead.Block() == block, "the window did not take the block");
-            const auto captured = app::CaptureConfig(w.window, w.dlg.ShownValues, w.lastRead);
+            const auto captured = app::CaptureConfig(w.dlg, w.lastRead);
             ORV_FUZZ_CHECK(captured.record, "the window refused to save a block it read: %s", captured.error.c_str());
             ORV_FUZZ_CHECK(BlockOf(captured.record->fields) == block, "the window saves another block: %s -> %s",
                            Hex(block).c_str(), Hex(BlockOf(captured.record->fields)).c_str());

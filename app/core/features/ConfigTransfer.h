@@ -13,6 +13,7 @@
 #include "app/core/CMyDlg.h"
 #include "app/core/DialogObserver.h"
 #include "config/ConfigFile.h"
+#include "config/ShownValues.h"
 
 namespace orv::app {
 
@@ -43,6 +44,8 @@ config::ParamFields WindowFields(const WindowServices& window, const config::Sho
 // stands behind it.
 CapturedConfig CaptureConfig(const WindowServices& window, const config::ShownValues& shown,
                              const LastBlockRead& lastRead);
+// The same for the dialog's own window and the values it last showed.
+CapturedConfig CaptureConfig(CMyDlg& dlg, const LastBlockRead& lastRead);
 
 struct WindowApply {
     std::string refusal;                    // set: nothing changed
@@ -53,6 +56,7 @@ struct WindowApply {
 // device's) and puts its settings into the window; calibration constants and
 // trims only when withCalibration. A setting outside its range is not put
 // in: its control keeps what it shows, and the result names it. Sends nothing.
-WindowApply ApplyConfigToWindow(CMyDlg& dlg, const config::ConfigRecord& record, bool withCalibration);
+class CMyDlgPrivate;
+WindowApply ApplyConfigToWindow(CMyDlgPrivate& dlg, const config::ConfigRecord& record, bool withCalibration);
 
 }  // namespace orv::app

@@ -1,13 +1,15 @@
-#include "app/core/ConfigTransfer.h"
+#include "app/core/features/ConfigTransfer.h"
 
 #include <algorithm>
 #include <bit>
 #include <cmath>
 
+#include "app/core/CMyDlgPrivate.h"
 #include "app/core/ControlIds.h"
 #include "app/core/ShownChoices.h"
 #include "config/InputTypeCatalogue.h"
 #include "config/RangeFormat.h"
+#include "config/SettingCatalogue.h"
 #include "config/TextConversions.h"
 
 namespace orv::app {
@@ -52,12 +54,12 @@ Shown ReadWindow(const WindowServices& w, const config::ShownValues& shown) {
     f.wireCount = static_cast<std::uint8_t>(wiring < 0 ? 4 : wiring + 2);
     f.rangeZero = config::TextToFloat(w.GetControlText(id::RangeZero));
     f.rangeFull = config::TextToFloat(w.GetControlText(id::RangeFull));
-    f.dampingLevel = static_cast<std::uint8_t>(std::clamp(w.GetCurSel(id::Damping), 0, 9));
+    f.dampingLevel = static_cast<std::uint8_t>(std::clamp(w.GetCurSel(id::Damping), 0, config::kMaxDampingLevel));
     f.breakAlarm = CheckedIndex(w, {id::BreakLow, id::BreakHigh}) == 1 ? 1 : 0;
     const int direction = CheckedIndex(w, {id::OutputNormal, id::OutputReverse});
     f.outputDirection = (direction == 0 || direction == -1) ? 1 : 0;
     f.offsetCorrection = static_cast<std::int8_t>(config::TextToLow8(w.GetControlText(id::Offset)));
-    f.resistanceCal = config::TextToFloat(w.GetControlText(id::ResistanceCal)) * 50.0f;
+    f.resistanceCal = config::TextToFloat(w.GetControlText(id::ResistanceCal)) * static_cast<float>(config::kResistanceCalScale);
     f.millivoltCal = static_cast<std::int16_t>(TextToLow16(w.GetControlText(id::MillivoltCal)));
     f.ambientCal = TextToLow16(w.GetControlText(id::AmbientCal));
     f.out1ZeroTrim = TextToLow16(w.GetControlText(id::Out1ZeroTrim));
@@ -107,7 +109,12 @@ CapturedConfig CaptureConfig(const WindowServices& w, const config::ShownValues&
     return {std::move(rec), {}};
 }
 
-WindowApply ApplyConfigToWindow(CMyDlg& dlg, const config::ConfigRecord& record, bool withCalibration) {
+CapturedConfig CaptureConfig(CMyDlg& dlg, const LastBlockRead& lastRead) {
+    CMyDlgPrivate& d = CMyDlgPrivate::Of(dlg);
+    return CaptureConfig(d.Window(), d.ShownValues, lastRead);
+}
+
+WindowApply ApplyConfigToWindow(CMyDlgPrivate& dlg, const config::ConfigRecord& record, bool withCalibration) {
     WindowServices& w = dlg.Window();
     const int model = w.GetCurSel(id::ModelList);
     if (std::string why = config::CheckModelAccepts(model, record); !why.empty()) return {why, {}};
@@ -145,7 +152,7 @@ WindowApply ApplyConfigToWindow(CMyDlg& dlg, const config::ConfigRecord& record,
     if (f.outputDirection != current.outputDirection) v.outputDirection = f.outputDirection != 0 ? 0 : 1;
     if (f.offsetCorrection != current.offsetCorrection) v.Text(id::Offset) = config::IntToText(f.offsetCorrection);
     if (withCalibration) {
-        showFloat(id::ResistanceCal, at::resistanceCal, f.resistanceCal, static_cast<double>(f.resistanceCal) / 50.0);
+        showFloat(id::ResistanceCal, at::resistanceCal, f.resistanceCal, static_cast<double>(f.resistanceCal) / config::kResistanceCalScale);
         v.Text(id::MillivoltCal) = config::IntToText(f.millivoltCal);
         v.Text(id::AmbientCal) = config::IntToText(f.ambientCal);
         v.Text(id::Out1ZeroTrim) = v.Text(id::Out1ZeroSim) = config::IntToText(f.out1ZeroTrim);

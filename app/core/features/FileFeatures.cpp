@@ -1,6 +1,8 @@
-#include "app/core/FileFeatures.h"
+#include "app/core/features/FileFeatures.h"
 
 #include <optional>
+
+#include "app/core/CMyDlgPrivate.h"
 
 namespace orv::app {
 
@@ -10,7 +12,7 @@ std::string PathText(const std::filesystem::path& file) {
 }
 
 std::string SaveConfigurationTo(CMyDlg& dlg, const LastBlockRead& lastRead, const std::filesystem::path& file) {
-    const CapturedConfig captured = CaptureConfig(dlg.Window(), dlg.ShownValues, lastRead);
+    const CapturedConfig captured = CaptureConfig(dlg, lastRead);
     if (!captured.record) return "Cannot save the configuration: " + captured.error;
     config::ConfigRecord record = *captured.record;
     record.tool = kToolName;
@@ -22,7 +24,7 @@ std::string OpenConfigurationFrom(CMyDlg& dlg, const std::filesystem::path& file
     const config::ConfigLoad loaded = config::LoadConfigFile(file);
     if (!loaded.record) return loaded.error;
     std::optional<WindowApply> applied;
-    dlg.Dispatch([&] { applied = ApplyConfigToWindow(dlg, *loaded.record, withCalibration); });
+    dlg.Dispatch([&] { applied = ApplyConfigToWindow(CMyDlgPrivate::Of(dlg), *loaded.record, withCalibration); });
     if (!applied) return {};  // the dispatch has said what went wrong
     if (!applied->refusal.empty()) return "Cannot open the configuration \"" + PathText(file) + "\": " + applied->refusal;
     const std::string name = PathText(file.filename());
