@@ -8,9 +8,11 @@
 #include "calib/CalibrationMath.h"
 #include "config/TextConversions.h"
 #include "protocol/MeasureBlock.h"
-#include "protocol/engine/RequestTimers.h"
+#include "protocol/RequestTimeouts.h"
 
 namespace orv::app {
+
+using protocol::kViewStepTimeoutMs;
 
 namespace {
 constexpr int kFirstStep = 1;

@@ -5,9 +5,14 @@
 #include "app/core/CMyDlg.h"
 #include "app/core/ControlIds.h"
 #include "config/TextConversions.h"
-#include "protocol/engine/CommandCatalogue.h"
+#include "protocol/CommandCatalogue.h"
 
 namespace orv::app {
+
+using protocol::FindCommand;
+using protocol::kCmdFollowMeasurement;
+using protocol::kCmdSimulateFull;
+using protocol::kCmdSimulateZero;
 
 namespace {
 

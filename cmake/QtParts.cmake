@@ -2,9 +2,9 @@
 find_package(Qt6 REQUIRED COMPONENTS Core Widgets SerialPort Charts)
 
 file(GLOB ORV_LINK_SRC CONFIGURE_DEPENDS link/serial/*.cpp link/serial/*.h)
-list(FILTER ORV_LINK_SRC EXCLUDE REGEX "link/serial/PortNaming\\.(cpp|h)$")
+list(FILTER ORV_LINK_SRC EXCLUDE REGEX "link/serial/(PortNaming|LineSettings)\\.(cpp|h)$")
 add_library(orvane_link STATIC ${ORV_LINK_SRC})
-target_link_libraries(orvane_link PUBLIC orvane_protocol orvane_portnames Qt6::Core Qt6::SerialPort)
+target_link_libraries(orvane_link PUBLIC orvane_protocol orvane_portnames orvane_linesettings Qt6::Core Qt6::SerialPort)
 
 file(GLOB ORV_APP_SRC CONFIGURE_DEPENDS app/qt/*.cpp app/qt/*.h)
 list(FILTER ORV_APP_SRC EXCLUDE REGEX "app/qt/main\\.cpp$")

@@ -2,19 +2,18 @@
 #include "app/core/CMyDlg.h"
 #include "app/core/ControlIds.h"
 #include "config/ParamFields.h"
+#include "protocol/RequestTimeouts.h"
 
 namespace orv::app {
 
-namespace {
-constexpr unsigned kWriteTimeoutMs = 5000;
-}
+using protocol::kWriteParamsTimeoutMs;
 
 void CMyDlg::WriteParamSlice(std::uint8_t start, std::uint8_t count) {
     // The whole image is re-encoded whatever the slice, so the bytes sent are
     // always what the window shows now.
     EncodeParams();
     SendWriteParams(start, count);
-    window_.SetTimer(id::TimerWrite, kWriteTimeoutMs);
+    window_.SetTimer(id::TimerWrite, kWriteParamsTimeoutMs);
 }
 
 void CMyDlg::OnLoadBuffer() {

@@ -2,10 +2,15 @@
 // device without writing any settings.
 #include "app/core/CMyDlg.h"
 #include "app/core/ControlIds.h"
-#include "protocol/engine/CommandCatalogue.h"
-#include "protocol/engine/RequestTimers.h"
+#include "protocol/CommandCatalogue.h"
+#include "protocol/RequestTimeouts.h"
 
 namespace orv::app {
+
+using protocol::FindCommand;
+using protocol::kCmdFactoryRestore;
+using protocol::kCmdRestart;
+using protocol::kReadParamsTimeoutMs;
 
 namespace {
 

@@ -6,14 +6,16 @@
 
 #include "app/core/CMyDlg.h"
 #include "app/core/ControlIds.h"
-#include "protocol/engine/RequestTimers.h"
+#include "protocol/LineFormat.h"
+#include "protocol/RequestTimeouts.h"
 
 namespace orv::app {
+
+using protocol::kReadParamsTimeoutMs;
 
 namespace {
 constexpr short kBufferSize = 1024;
 constexpr long kInputBinary = 1;
-constexpr const char* kLineSettings = "1200, n, 8, 1";
 constexpr short kOpenThreshold = 5;
 constexpr short kInputAll = 0;
 }  // namespace
@@ -37,7 +39,7 @@ void CMyDlg::OpenSelectedPort() {
 
     comm_.SetPortOpen(true);
     comm_.SetInputMode(kInputBinary);
-    comm_.SetSettings(kLineSettings);
+    comm_.SetSettings(protocol::kLineSettingsText);
     comm_.SetRThreshold(kOpenThreshold);
     comm_.SetInputLen(kInputAll);
 

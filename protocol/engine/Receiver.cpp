@@ -9,7 +9,7 @@
 #include "protocol/Frames.h"
 #include "protocol/FunctionCode.h"
 #include "protocol/MeasureBlock.h"
-#include "protocol/engine/CommandCatalogue.h"
+#include "protocol/CommandCatalogue.h"
 
 namespace orv::app {
 
@@ -83,7 +83,7 @@ void CMyDlg::OnCommEvent() {
             window_.KillTimer(id::TimerCommand);
             // Read before the box opens: its nested loop may take in the
             // next answer over this one.
-            const std::string_view text = CommandAnswerText(ReceiveBuffer[kCommandCodeAt]);
+            const std::string_view text = protocol::CommandAnswerText(ReceiveBuffer[kCommandCodeAt]);
             if (!text.empty()) window_.MessageBox(std::string(text), kNote);
             break;
         }
