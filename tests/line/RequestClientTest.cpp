@@ -55,9 +55,9 @@ TEST(RequestClient, NeitherAStaleNorARejectedAnswerIsTaken) {
     sim::Transmitter device;
     device.Block()[12] = 7;
     ScriptedLine line([&](const Bytes& frame, auto) {
-        Bytes good = device.Receive(frame);
+        const Bytes good = device.Receive(frame);
         Bytes bad = good;
-        bad.back() ^= 0x5A;
+        if (!bad.empty()) bad.back() ^= 0x5A;
         return std::vector<ScriptedLine::Reply>{{100ms, bad}, {600ms, good}};
     });
     // An answer to an earlier read, left waiting on the line, holding other damping.
