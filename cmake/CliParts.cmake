@@ -12,8 +12,8 @@ endif()
 list(APPEND ORV_CLI_SRC ${ORV_CLI_PLATFORM_SRC})
 list(FILTER ORV_CLI_SRC EXCLUDE REGEX "cli/(win32/)?main\\.cpp$")
 find_package(Threads REQUIRED)
-add_library(orvane_cli STATIC ${ORV_CLI_SRC})
-target_link_libraries(orvane_cli PUBLIC orvane_core orvane_discovery orvane_line orv_json Threads::Threads)
+orv_layer(orvane_cli FOLDERS cli SOURCES ${ORV_CLI_SRC}
+  LINKS orvane_config orvane_discovery orvane_line orv_json Threads::Threads)
 target_compile_definitions(orvane_cli PRIVATE ORVANE_VERSION="${PROJECT_VERSION}")
 
 if(WIN32)

@@ -13,7 +13,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/core/FileFeatures.h"
+#include "app/core/features/FileFeatures.h"
 
 namespace orv::app::qt {
 

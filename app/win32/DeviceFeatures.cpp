@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/core/ControlIds.h"
-#include "app/core/FileFeatures.h"
+#include "app/core/features/FileFeatures.h"
 #include "app/win32/Utf16.h"
 
 namespace orv::app::win32 {
@@ -76,7 +76,8 @@ DeviceFeatures::DeviceFeatures(HWND dialog, CMyDlg& core, bool factory, FileChoo
     : dialog_(dialog), core_(core), factory_(factory), choose_(std::move(choose)) {
     live_ = std::make_unique<calib::LiveReadings>(Now, [this] { return core_.Window().GetControlText(id::UnitMeasured); });
     core_.AddObserver(&lastRead_);
-    core_.AddObserver(live_.get());
+    feed_ = std::make_unique<ReadingsFeed>(*live_);
+    core_.AddObserver(feed_.get());
     t_filtering = this;
     hook_ = SetWindowsHookExW(WH_MSGFILTER, &DeviceFeatures::FilterHook, nullptr, GetCurrentThreadId());
 }
@@ -85,7 +86,7 @@ DeviceFeatures::~DeviceFeatures() {
     if (hook_) UnhookWindowsHookEx(hook_);
     if (t_filtering == this) t_filtering = nullptr;
     core_.RemoveObserver(&lastRead_);
-    core_.RemoveObserver(live_.get());
+    core_.RemoveObserver(feed_.get());
 }
 
 void DeviceFeatures::AddMenuItems(HMENU system) {

@@ -13,7 +13,8 @@
 #include <string>
 
 #include "app/core/CMyDlg.h"
-#include "app/core/ConfigTransfer.h"
+#include "app/core/features/ConfigTransfer.h"
+#include "app/core/features/ReadingsFeed.h"
 #include "calib/LiveReadings.h"
 
 namespace orv::app::win32 {
@@ -68,6 +69,7 @@ private:
     std::wstring lastFolder_;
     LastBlockRead lastRead_;
     std::unique_ptr<calib::LiveReadings> live_;
+    std::unique_ptr<ReadingsFeed> feed_;
     HHOOK hook_ = nullptr;
 };
 

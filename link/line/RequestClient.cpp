@@ -7,7 +7,7 @@
 #include "link/line/SerialLineError.h"
 #include "protocol/CommandCatalogue.h"
 #include "protocol/Crc8.h"
-#include "protocol/RequestTimeouts.h"
+#include "protocol/RequestTimers.h"
 
 namespace orv::link {
 

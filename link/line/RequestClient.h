@@ -57,7 +57,7 @@ public:
     std::uint8_t Command(std::uint8_t code);
     protocol::MeasureBlock ReadMeasure();
     // Sends the restart command and waits until the device answers a
-    // parameter read again (the waits are in protocol/RequestTimeouts.h).
+    // parameter read again (the waits are in protocol/RequestTimers.h).
     RestartOutcome Restart();
 
 private:

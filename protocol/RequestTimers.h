@@ -1,7 +1,7 @@
 #pragma once
 // How long each kind of request waits for its answer. The window turns these
-// into "Time Out" timers (ids in app/core/ControlIds.h), the command line into
-// blocking waits; the commands' own time-outs are in the command catalogue.
+// into "Time Out" timers (their ids belong to the dialog), the command line
+// into blocking waits; the commands' own time-outs are in the command catalogue.
 namespace orv::protocol {
 
 inline constexpr unsigned kReadParamsTimeoutMs = 2000;   // timer 3

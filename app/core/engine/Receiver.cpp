@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <array>
 
-#include "app/core/CMyDlg.h"
+#include "app/core/CMyDlgPrivate.h"
 #include "app/core/ControlIds.h"
 #include "protocol/Frames.h"
 #include "protocol/FunctionCode.h"
@@ -21,11 +21,11 @@ constexpr std::size_t kCommandCodeAt = 3;
 constexpr MessageIcon kNote = MessageIcon::Exclamation;
 }  // namespace
 
-std::uint8_t CMyDlg::CheckResponse() const {
+std::uint8_t CMyDlgPrivate::CheckResponse() const {
     return protocol::AcceptAnswer(ReceiveBuffer, ExpectedLength, PendingFunction);
 }
 
-void CMyDlg::OnCommEvent() {
+void CMyDlgPrivate::OnCommEvent() {
     const short event = comm_.GetCommEvent();
     if (event == protocol::CMSComm::kEvPortClosed) {
         OnLineLost();
