@@ -49,8 +49,9 @@ ResolvedPort ResolvePort(const std::string& given, const std::function<int()>& d
 
 PortIdentity IdentifyOnThisSystem(const std::string& path) {
 #if defined(_WIN32)
-    // COM ports have no device numbers; one name is one port.
-    std::string upper = path;
+    // COM ports have no device numbers; one name is one port, with or
+    // without the device namespace prefix.
+    std::string upper = path.rfind("\\\\.\\", 0) == 0 ? path.substr(4) : path;
     for (char& c : upper) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
     return {std::hash<std::string>{}(upper), {}};
 #else

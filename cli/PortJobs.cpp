@@ -4,8 +4,10 @@
 #include <chrono>
 #include <thread>
 
+#include "cli/FilePath.h"
 #include "cli/Version.h"
 #include "config/ParamFields.h"
+#include "protocol/CommandCatalogue.h"
 
 namespace orv::cli {
 
@@ -75,7 +77,7 @@ void Read(DeviceLine& line, const JobContext& c, JobResult& r) {
     record.savedAt = config::IsoTimestampNow();
     record.fields = config::ParamFields::Read(block);
     record.block = block;
-    if (const std::string error = config::WriteFileAtomically(c.options.outputFile, config::SerializeConfig(record));
+    if (const std::string error = config::WriteFileAtomically(FilePath(c.options.outputFile), config::SerializeConfig(record));
         !error.empty())
         throw DeviceFailure(FailureKind::File, error);
     r.json["saved"] = c.options.outputFile;
@@ -164,15 +166,25 @@ void Measure(DeviceLine& line, const JobContext& c, JobResult& r) {
     }
 }
 
-void SendCommand(DeviceLine& line, const JobContext& c, JobResult& r, std::uint8_t code, std::uint16_t first,
-                 const char* what, const char* done) {
+void SendCommand(DeviceLine& line, const JobContext& c, JobResult& r, std::uint8_t code, const char* what,
+                 const char* done) {
     StopPoint(c);
     c.step(std::string("sending ") + what);
-    const std::uint8_t answered = line.Command(code, first, 0);
+    const std::uint8_t answered = line.Command(code);
     if (answered != code)
         throw DeviceFailure(FailureKind::BadAnswer, std::string("the device answered the ") + what + " with command " +
                                                         std::to_string(answered) + " instead of " + std::to_string(code));
     r.text = std::string(done) + "\n";
+}
+
+// A restarting device may go down before it acknowledges, so only its
+// answering a read again shows the restart worked.
+void Restart(DeviceLine& line, const JobContext& c, JobResult& r) {
+    StopPoint(c);
+    c.step("restarting, waiting for the device to answer again");
+    const link::RestartOutcome outcome = line.Restart();
+    r.text = "restarted\n";
+    r.json["acknowledged"] = outcome.acknowledged;
 }
 
 }  // namespace
@@ -207,8 +219,9 @@ void RunJob(DeviceLine& line, const JobContext& c, JobResult& r) {
         case Command::Write: return Write(line, c, r);
         case Command::Set: return Set(line, c, r);
         case Command::Measure: return Measure(line, c, r);
-        case Command::Restart: return SendCommand(line, c, r, 4, 4, "restart", "restart acknowledged");
-        case Command::FactoryReset: return SendCommand(line, c, r, 3, 0, "factory reset", "factory settings restored");
+        case Command::Restart: return Restart(line, c, r);
+        case Command::FactoryReset:
+            return SendCommand(line, c, r, protocol::kCmdFactoryRestore, "factory reset", "factory settings restored");
         case Command::Ports: break;
     }
 }

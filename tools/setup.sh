@@ -24,7 +24,7 @@ test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev googletest
   imagemagick poppler-utils
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
-  wine fonts-wqy-microhei nsis xdotool unzip
+  wine fonts-wqy-microhei nsis xdotool unzip jq groff-base
   clang libclang-rt-14-dev
   dpkg-dev file lintian appstream desktop-file-utils
 )

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "OrvaneVersion.h"
 #include "app/core/ControlIds.h"
 #include "app/qt/CMyDlgWindow.h"
 #include "app/qt/GuardedApplication.h"
@@ -124,7 +125,7 @@ QStringList Arguments(int argc, char** argv) {
 
 CMyApp::CMyApp(int& argc, char** argv) : argc_(argc), argv_(argv) {
     QCoreApplication::setApplicationName(QStringLiteral("orvane"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("3.02"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(kVersion));
 }
 
 CMyApp::~CMyApp() = default;
@@ -169,7 +170,7 @@ int CMyApp::Run() {
             return 0;
         }
         if (firstLook.isSet(versionOption)) {
-            std::printf("Orvane Revuvuvi 3.02\n");
+            std::printf("orvane (%s) %s\n", kProductName, kVersion);
             return 0;
         }
         if (!firstLook.positionalArguments().isEmpty())

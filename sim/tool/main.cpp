@@ -39,6 +39,7 @@ const char* const kUsage =
     "  --bad-checksum     answer with a wrong checksum\n"
     "  --wrong-function   answer with another function code\n"
     "  --keep-block       acknowledge writes but store nothing\n"
+    "  --silent-restart   reset at once on a restart, without acknowledging it\n"
     "  --quiet            do not print the frame log\n"
     "  -h, --help         show this help\n"
     "  --version          show the version\n";
@@ -89,6 +90,8 @@ int Parse(int argc, char** argv, Options& o) {
             o.faults.wrongFunction = true;
         } else if (arg == "--keep-block") {
             o.faults.keepBlock = true;
+        } else if (arg == "--silent-restart") {
+            o.faults.silentRestart = true;
         } else if (arg == "--quiet") {
             o.quiet = true;
         } else {

@@ -2,9 +2,7 @@
 // values at their field's limits, and the model and type rules.
 #include <gtest/gtest.h>
 
-#include "cli/AnswerCollector.h"
 #include "cli/CliOptions.h"
-#include "protocol/Crc8.h"
 #include "cli/PortJobs.h"
 #include "cli/SettingNames.h"
 
@@ -145,47 +143,6 @@ TEST(CliSettings, OnlyDifferingSettingsAreWrittenAndModelAndCalibrationNever) {
     ASSERT_EQ(wrong.size(), 2u);
     EXPECT_EQ(wrong[1], "damping: wrote 7, the device holds 0");
     EXPECT_TRUE(Mismatches(differing, wanted).empty());
-}
-
-// What the line delivers before and around the answer: the answer is found
-// wherever it starts, in whatever chunks it comes.
-TEST(CliAnswers, TheAnswerIsFoundAfterAnyNoise) {
-    using Bytes = std::vector<std::uint8_t>;
-    Bytes ack{0x00, 0x10, 0x03};
-    ack.push_back(protocol::Crc8(ack));
-    Bytes badAck = ack;
-    badAck.back() ^= 0x5A;
-    Bytes otherAck{0x00, 0x90, 0x03};
-    otherAck.push_back(protocol::Crc8(otherAck));
-    const struct {
-        const char* what;
-        std::vector<Bytes> chunks;
-        bool found;
-        unsigned bad, other;
-    } cases[] = {
-        {"the answer alone", {ack}, true, 0, 0},
-        {"byte by byte", {{ack[0]}, {ack[1]}, {ack[2]}, {ack[3]}}, true, 0, 0},
-        // Noise and answer in one chunk: the window's per-chunk test would miss it.
-        {"noise first, one chunk", {{0x55, 0x00, 0x10, ack[0], ack[1], ack[2], ack[3]}}, true, 1, 0},
-        {"a bad answer first", {badAck, ack}, true, 1, 0},
-        {"another function's answer first", {otherAck, ack}, true, 0, 1},
-        {"only a bad answer", {badAck}, false, 1, 0},
-        {"half an answer", {{ack[0], ack[1]}}, false, 0, 0},
-    };
-    for (const auto& c : cases) {
-        AnswerCollector collector(protocol::FunctionCode::WriteParams);
-        bool done = false;
-        for (const auto& chunk : c.chunks) done = collector.Take(chunk) || done;
-        EXPECT_EQ(done, c.found) << c.what;
-        if (c.found) {
-            EXPECT_EQ(*collector.Answer(), ack) << c.what;
-        }
-        // A frame's own checksum makes the runs just past it look sound too:
-        // the counts are at least the frames sent.
-        EXPECT_GE(collector.BadChecksums(), c.bad) << c.what;
-        EXPECT_GE(collector.OtherFunctions(), c.other) << c.what;
-        EXPECT_EQ(collector.BadChecksums() + collector.OtherFunctions() > 0, c.bad + c.other > 0) << c.what;
-    }
 }
 
 }  // namespace

@@ -15,11 +15,11 @@
 
 #include "protocol/FunctionCode.h"
 
-namespace orv::cli {
+namespace orv::protocol {
 
 class AnswerCollector {
 public:
-    explicit AnswerCollector(protocol::FunctionCode function);
+    explicit AnswerCollector(FunctionCode function);
 
     // Takes a chunk off the line; true once the answer is complete. Bytes
     // after the answer are ignored.
@@ -45,4 +45,4 @@ private:
     unsigned otherFunction_ = 0;
 };
 
-}  // namespace orv::cli
+}  // namespace orv::protocol

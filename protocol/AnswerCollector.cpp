@@ -1,12 +1,12 @@
-#include "cli/AnswerCollector.h"
+#include "protocol/AnswerCollector.h"
 
 #include "protocol/Crc8.h"
 #include "protocol/Frames.h"
 
-namespace orv::cli {
+namespace orv::protocol {
 
-AnswerCollector::AnswerCollector(protocol::FunctionCode function)
-    : function_(protocol::ToByte(function)), length_(protocol::AnswerLength(function)) {
+AnswerCollector::AnswerCollector(FunctionCode function)
+    : function_(ToByte(function)), length_(AnswerLength(function)) {
     buffer_.reserve(length_);
 }
 
@@ -15,12 +15,12 @@ bool AnswerCollector::Take(std::span<const std::uint8_t> chunk) {
         if (answer_) return true;
         buffer_.push_back(byte);
         if (buffer_.size() < length_) continue;
-        if (protocol::AcceptAnswer(buffer_, static_cast<std::uint32_t>(length_), function_) != 0) {
+        if (AcceptAnswer(buffer_, static_cast<std::uint32_t>(length_), function_) != 0) {
             answer_ = buffer_;
             return true;
         }
         // Not an answer from here: look again one byte on.
-        const bool checksumGood = protocol::Crc8(std::span<const std::uint8_t>(buffer_.data(), length_ - 1)) == buffer_.back();
+        const bool checksumGood = Crc8(std::span<const std::uint8_t>(buffer_.data(), length_ - 1)) == buffer_.back();
         if (checksumGood) ++otherFunction_;
         else if (buffer_[1] == function_) ++badChecksum_;
         buffer_.erase(buffer_.begin());
@@ -28,4 +28,4 @@ bool AnswerCollector::Take(std::span<const std::uint8_t> chunk) {
     return answer_.has_value();
 }
 
-}  // namespace orv::cli
+}  // namespace orv::protocol

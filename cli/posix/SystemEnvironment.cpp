@@ -1,0 +1,23 @@
+// Discovery in sysfs, the tool's COMk naming and the signals' stop flag.
+#include "cli/Runner.h"
+#include "link/discovery/FindBridgePort.h"
+#include "link/discovery/sysfs/SysfsBridgeLibrary.h"
+#include "link/discovery/sysfs/SysfsPortLookup.h"
+#include "link/serial/PortNaming.h"
+
+namespace orv::cli {
+
+CliEnvironment SystemEnvironment() {
+    CliEnvironment env;
+    env.discover = [] { return discovery::FindBridgePortOnThisPlatform(); };
+    env.portPath = [](int k) { return link::DefaultPortPath(k); };
+    env.bridges = [] {
+        discovery::SysfsBridgeLibrary library("/sys");
+        discovery::SysfsPortLookup lookup("/sys");
+        return ListBridges(library, lookup, [](int k) { return link::DefaultPortPath(k); });
+    };
+    env.stop = &StopRequested();
+    return env;
+}
+
+}  // namespace orv::cli
