@@ -139,7 +139,7 @@ echo "gui-test: --version answers in a message box and ends"
 timeout 60 wine "$work/nobridge/orvane.exe" --version >/dev/null 2>&1 &
 app=$!
 pids+=($app)
-expect_box 'Orvane Revuvuvi 3.02'
+expect_box 'orvane (Orvane Revuvuvi) 3.2.0'
 wait "$app" || fail "orvane.exe --version did not end cleanly"
 
 echo "gui-test: passed; screenshots in $shots"
