@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "calib/TrendDecimation.h"
+
 namespace orv::calib {
 
 void TrendSeries::Add(const TrendPoint& point) {
@@ -28,8 +30,7 @@ std::optional<TrendStats> TrendSeries::Stats(std::int64_t fromMs, std::int64_t t
     TrendStats s;
     double m2 = 0;
     for (const auto& run : runs_) {
-        for (const auto& p : run) {
-            if (p.ms < fromMs || p.ms > toMs) continue;
+        for (const auto& p : PointsWithin(run, fromMs, toMs)) {
             const double v = ambient ? p.ambient : p.measured;
             if (!std::isfinite(v)) continue;
             if (s.count == 0) s.min = s.max = v;
