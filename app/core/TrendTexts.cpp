@@ -89,6 +89,10 @@ std::string OpenRecordingFrom(const std::filesystem::path& file, std::optional<c
     return {};
 }
 
+std::string SaveImageFailedText(const std::filesystem::path& file, const std::string& why) {
+    return "Cannot save the image \"" + PathText(file) + "\": " + why;
+}
+
 std::optional<calib::OutputRange> ShownOutputRange(const WindowServices& window) {
     const auto zero = FieldNumber(window, id::RangeZero);
     const auto full = FieldNumber(window, id::RangeFull);

@@ -51,6 +51,9 @@ void ReportRecordingFailures(calib::LiveReadings& live, WindowServices& window);
 // Reads a recording for the trend; on failure the message names the file and the reason.
 std::string OpenRecordingFrom(const std::filesystem::path& file, std::optional<calib::Recording>& recording);
 
+// Said when the picture cannot be written.
+std::string SaveImageFailedText(const std::filesystem::path& file, const std::string& why);
+
 // The configured range and output direction as the dialog shows them,
 // when both range fields hold numbers.
 std::optional<calib::OutputRange> ShownOutputRange(const WindowServices& window);
