@@ -19,17 +19,10 @@ constexpr std::int64_t kReadoutReachMs = 1500;
 constexpr int kReadoutReachPixels = 4;
 
 struct Quantity {
-    TrendPlotKind kind;
+    PlotQuantity what;
     TrendInk ink;
     double weight;  // share of the height
-    PlotValue value;
 };
-
-double MeasuredOf(const TrendPoint& p, const void*) { return p.measured; }
-double AmbientOf(const TrendPoint& p, const void*) { return p.ambient; }
-double OutputOf(const TrendPoint& p, const void* range) {
-    return OutputMilliamps(p.measured, *static_cast<const OutputRange*>(range)).value_or(std::nan(""));
-}
 
 std::string Number(double v) {
     char text[32];
@@ -84,11 +77,10 @@ TrendScene BuildTrendScene(const SceneInput& in) {
     scene.window = in.window;
     if (in.window.Span() <= 0 || in.width <= 0 || in.height <= 0) return scene;
 
-    std::vector<Quantity> quantities = {{TrendPlotKind::Measured, TrendInk::Measured, 3.0, MeasuredOf},
-                                        {TrendPlotKind::Ambient, TrendInk::Ambient, 1.5, AmbientOf}};
-    const bool output = in.showOutput && in.range;
-    if (output) quantities.push_back({TrendPlotKind::Output, TrendInk::Output, 1.5, OutputOf});
-    const void* context = in.range ? &*in.range : nullptr;
+    const OutputRange* range = in.range ? &*in.range : nullptr;
+    std::vector<Quantity> quantities = {{{TrendPlotKind::Measured}, TrendInk::Measured, 3.0},
+                                        {{TrendPlotKind::Ambient}, TrendInk::Ambient, 1.5}};
+    if (in.showOutput && range) quantities.push_back({{TrendPlotKind::Output, range}, TrendInk::Output, 1.5});
     static const std::vector<std::vector<TrendPoint>> kNoRuns;
     const auto& runs = in.series ? in.series->Runs() : kNoRuns;
 
@@ -103,35 +95,41 @@ TrendScene BuildTrendScene(const SceneInput& in) {
 
     int labelWidth = 0;
     int top = kTopMargin;
-    for (const auto& q : quantities) {
+    // The values in view, in one pass over the readings. The output needs
+    // none: its axis is fixed, and it is a monotonic function of the
+    // measured value, so it is shown wherever that is.
+    double lows[2] = {INFINITY, INFINITY}, highs[2] = {-INFINITY, -INFINITY};
+    std::size_t shown[3] = {0, 0, 0};
+    if (in.series) {
+        for (int k = 0; k < 2; ++k) {
+            const ValueSpan span = in.series->Extremes(in.window.from, in.window.to, k == 1);
+            shown[k] = span.count;
+            if (span.count) lows[k] = span.min, highs[k] = span.max;
+        }
+    }
+    shown[2] = shown[0];
+
+    for (std::size_t index = 0; index < quantities.size(); ++index) {
+        const Quantity& q = quantities[index];
         ScenePlot plot;
-        plot.kind = q.kind;
+        plot.kind = q.what.kind;
         plot.ink = q.ink;
-        const std::string unit = q.kind == TrendPlotKind::Measured  ? in.measuredUnit
-                                 : q.kind == TrendPlotKind::Ambient ? in.ambientUnit
-                                                                    : std::string("mA");
-        plot.title = WithUnit(PlotName(q.kind), unit);
+        plot.unit = plot.kind == TrendPlotKind::Measured  ? in.measuredUnit
+                    : plot.kind == TrendPlotKind::Ambient ? in.ambientUnit
+                                                          : std::string("mA");
+        plot.title = WithUnit(PlotName(plot.kind), plot.unit);
         top += titleHeight;
         plot.area.top = top;
         plot.area.height = static_cast<int>(plotRoom * q.weight / weights);
         top += plot.area.height + kPlotGap;
 
-        double lo = std::numeric_limits<double>::infinity(), hi = -lo;
-        for (const auto& run : runs) {
-            for (const TrendPoint& p : PointsWithin(run, in.window.from, in.window.to)) {
-                const double v = q.value(p, context);
-                if (!std::isfinite(v)) continue;
-                ++plot.pointsShown;
-                lo = std::min(lo, v);
-                hi = std::max(hi, v);
-            }
-        }
-        if (q.kind == TrendPlotKind::Output)
+        plot.pointsShown = shown[index];
+        if (plot.kind == TrendPlotKind::Output)
             plot.range = {2.0, 22.0};  // the whole loop range and its saturation, always
         else
-            plot.range = FitValues(lo, hi);
+            plot.range = FitValues(lows[index], highs[index]);
         if (in.viewport)
-            if (const auto zoom = in.viewport->ValueZoom(q.kind)) plot.range = *zoom;
+            if (const auto zoom = in.viewport->ValueZoom(plot.kind)) plot.range = *zoom;
         const int maxTicks = std::clamp(plot.area.height / (line * 2), 2, 10);
         for (const ValueTick& t : RoundTicks(plot.range.lo, plot.range.hi, maxTicks)) {
             plot.ticks.push_back({static_cast<int>(std::lround(Row(plot.range, plot.area, t.value))), t.label});
@@ -143,21 +141,34 @@ TrendScene BuildTrendScene(const SceneInput& in) {
     const int left = labelWidth + kTickLength + 8;
     const int width = std::max(1, in.width - left - kRightMargin);
     std::vector<PlotPoint> reduced;
+    std::vector<std::vector<PlotPoint>> measured;  // reduced, run by run, for the output too
     bool anything = false;
     for (std::size_t k = 0; k < scene.plots.size(); ++k) {
         ScenePlot& plot = scene.plots[k];
         plot.area.left = left;
         plot.area.width = width;
         for (AxisMark& tick : plot.ticks) tick.at = std::clamp(tick.at, plot.area.top, plot.area.Bottom());
-        for (const auto& run : runs) {
-            reduced.clear();
-            DecimateRun(run, in.window, left, width, quantities[k].value, context, reduced);
-            if (reduced.empty()) continue;
+        const auto addCurve = [&](const std::vector<PlotPoint>& points, bool output) {
             std::vector<PixelPoint> curve;
-            curve.reserve(reduced.size());
-            for (const PlotPoint& p : reduced)
-                curve.push_back({static_cast<float>(p.x), Row(plot.range, plot.area, p.value)});
-            plot.curves.push_back(std::move(curve));
+            curve.reserve(points.size());
+            for (const PlotPoint& p : points) {
+                const double v = output ? quantities[k].what.Of({0, p.value, 0}) : p.value;
+                if (std::isfinite(v)) curve.push_back({static_cast<float>(p.x), Row(plot.range, plot.area, v)});
+            }
+            if (!curve.empty()) plot.curves.push_back(std::move(curve));
+        };
+        if (plot.kind == TrendPlotKind::Output) {
+            // The first, lowest, highest and last measured value of a column
+            // are the output's too (lowest and highest swapped for 20-4 mA).
+            for (const auto& points : measured) addCurve(points, true);
+        } else {
+            for (const auto& run : runs) {
+                reduced.clear();
+                DecimateRun(run, in.window, left, width, quantities[k].what, reduced);
+                if (reduced.empty()) continue;
+                addCurve(reduced, false);
+                if (plot.kind == TrendPlotKind::Measured) measured.push_back(reduced);
+            }
         }
         anything = anything || plot.pointsShown > 0;
         if (plot.kind == TrendPlotKind::Measured && in.range) {
@@ -194,12 +205,9 @@ TrendScene BuildTrendScene(const SceneInput& in) {
         cursor.lines.push_back({LocalDateTime(nearest ? nearest->ms : at, in.offsetMinutes), TrendInk::Text});
         for (std::size_t k = 0; k < scene.plots.size(); ++k) {
             const ScenePlot& plot = scene.plots[k];
-            const double v = nearest ? quantities[k].value(*nearest, context) : std::nan("");
-            const std::string unit = plot.kind == TrendPlotKind::Measured  ? in.measuredUnit
-                                     : plot.kind == TrendPlotKind::Ambient ? in.ambientUnit
-                                                                           : std::string("mA");
+            const double v = nearest ? quantities[k].what.Of(*nearest) : std::nan("");
             std::string text = std::string(PlotName(plot.kind)) + ": ";
-            text += std::isfinite(v) ? Number(v) + (unit.empty() ? "" : " " + unit) : std::string("-");
+            text += std::isfinite(v) ? Number(v) + (plot.unit.empty() ? "" : " " + plot.unit) : std::string("-");
             cursor.lines.push_back({text, plot.ink});
         }
         scene.cursor = std::move(cursor);

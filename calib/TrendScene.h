@@ -51,6 +51,7 @@ struct ReferenceLine {
 struct ScenePlot {
     TrendPlotKind kind;
     TrendInk ink;
+    std::string unit;
     std::string title;  // with its unit
     PixelRect area;     // inside the frame; curves are clipped to it
     ValueRange range;

