@@ -28,7 +28,7 @@ list(FILTER ORV_WINAPP_SRC EXCLUDE REGEX "app/win32/main\\.cpp$")
 add_library(orvane_winapp STATIC ${ORV_WINAPP_SRC} ${ORV_TABLE_CPP})
 target_include_directories(orvane_winapp PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_compile_definitions(orvane_winapp PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
-target_link_libraries(orvane_winapp PUBLIC orvane_core orvane_discovery orvane_winlink orvane_sim comctl32 comdlg32)
+target_link_libraries(orvane_winapp PUBLIC orvane_core orvane_discovery orvane_winlink orvane_sim comctl32 comdlg32 gdiplus)
 
 set(ORV_ICON_FILE ${CMAKE_CURRENT_SOURCE_DIR}/res/icons/orvane.ico)
 set(ORV_MANIFEST_FILE ${CMAKE_CURRENT_SOURCE_DIR}/app/win32/orvane.manifest)
