@@ -24,10 +24,11 @@ done
 if grep -qiv -e '^orvane\.exe$' -e '^README\.md$' -e '^LICENSE$' <<<"$listing"; then
   fail "the zip holds more than the program and its papers: $listing"
 fi
-# One file to hand out: nothing but the system's own libraries is imported.
+# One file to hand out: nothing but the system's own libraries is imported
+# (GDI+, which writes the trend's PNG, is one of them since Windows XP).
 imports=$(x86_64-w64-mingw32-objdump -p "$build/orvane.exe" | awk '/DLL Name:/ { print tolower($3) }')
 if grep -qv -e '^kernel32\.dll$' -e '^user32\.dll$' -e '^gdi32\.dll$' -e '^advapi32\.dll$' -e '^comctl32\.dll$' \
-     -e '^comdlg32\.dll$' -e '^shell32\.dll$' -e '^msvcrt\.dll$' <<<"$imports"; then
+     -e '^comdlg32\.dll$' -e '^shell32\.dll$' -e '^msvcrt\.dll$' -e '^gdiplus\.dll$' <<<"$imports"; then
   fail "orvane.exe needs DLLs beside it: $imports"
 fi
 

@@ -65,7 +65,9 @@ TEST(TrendWindow, OpenedFromTheSystemMenuDuringAPollItPlotsTheReadingsBesideTheD
     Driver d;
     HWND trend = nullptr;
     RECT trendRect{}, buttons{};
-    std::wstring recordingItem, stoppedItem, status;
+    std::wstring recordingItem, stoppedItem, status, shown;
+    std::string saved, opened;
+    const std::filesystem::path png = std::filesystem::path(csv).replace_extension(L".png");
     std::size_t curves = 0;
     auto dlg = [&] { return window.Handle(); };
     auto press = [&](int id) { PostMessageW(GetDlgItem(trend, id), BM_CLICK, 0, 0); };
@@ -106,6 +108,10 @@ TEST(TrendWindow, OpenedFromTheSystemMenuDuringAPollItPlotsTheReadingsBesideTheD
             if (window.Features()->Live().Recorder()) return false;
             stoppedItem = MenuItem(dlg(), kSysCmdRecordCsv);
             status = Text(GetDlgItem(trend, TrendWindow::kStatus));
+            // The picture through GDI+, and the recording read back.
+            saved = window.Features()->Trend()->SaveImageTo(png);
+            opened = window.Features()->Trend()->OpenRecordingFrom(csv);
+            shown = Text(GetDlgItem(trend, TrendWindow::kStatus));
             PostMessageW(dlg(), WM_COMMAND, IDCANCEL, 0);
             return true;
         },
@@ -123,6 +129,15 @@ TEST(TrendWindow, OpenedFromTheSystemMenuDuringAPollItPlotsTheReadingsBesideTheD
     EXPECT_EQ(Narrow(recordingItem), "Stop Recording\tCtrl+R");
     EXPECT_EQ(Narrow(stoppedItem), "Record to CSV...\tCtrl+R");
     EXPECT_EQ(Narrow(status).rfind("Not recording: ", 0), 0u) << Narrow(status);
+    EXPECT_EQ(saved, "");
+    EXPECT_EQ(opened, "");
+    EXPECT_EQ(Narrow(shown).rfind("Showing \"", 0), 0u) << Narrow(shown);
+    std::ifstream image(png, std::ios::binary);
+    char signature[8] = {};
+    image.read(signature, 8);
+    image.close();
+    std::filesystem::remove(png);
+    EXPECT_EQ(std::string(signature, 8), std::string("\x89PNG\r\n\x1a\n", 8));
     std::ifstream in(csv);
     std::string line;
     int lines = 0;
