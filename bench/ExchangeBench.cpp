@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/CMyDlg.h"
+#include "app/core/CMyDlgPrivate.h"
 #include "app/core/ControlIds.h"
 #include "protocol/Crc8.h"
 #include "sim/Transmitter.h"
@@ -112,7 +112,7 @@ BENCHMARK(BM_Crc8WholeWrite);
 void BM_ReadParametersRoundTrip(benchmark::State& state) {
     StateWindow window;
     LoopbackComm comm;
-    orv::app::CMyDlg dlg(window, comm);
+    orv::app::CMyDlgPrivate dlg(window, comm);
     for (int i = 0; i < 18; ++i) window.AddString(orv::app::id::InputType, "x");
     for (int i = 0; i < 6; ++i) window.AddString(orv::app::id::ModelList, "m");
     for (int i = 0; i < 10; ++i) window.AddString(orv::app::id::Damping, "d");
@@ -128,7 +128,7 @@ BENCHMARK(BM_ReadParametersRoundTrip);
 void BM_PollAnswerDisplayed(benchmark::State& state) {
     StateWindow window;
     LoopbackComm comm;
-    orv::app::CMyDlg dlg(window, comm);
+    orv::app::CMyDlgPrivate dlg(window, comm);
     for (auto _ : state) {
         dlg.MeasureStep = 0;
         dlg.SendReadMeasure();
@@ -141,7 +141,7 @@ BENCHMARK(BM_PollAnswerDisplayed);
 void BM_WholeBlockWrite(benchmark::State& state) {
     StateWindow window;
     LoopbackComm comm;
-    orv::app::CMyDlg dlg(window, comm);
+    orv::app::CMyDlgPrivate dlg(window, comm);
     for (auto _ : state) {
         dlg.OnCommand(orv::app::id::UpdateAllSettings);
         comm.onComm();

@@ -12,7 +12,7 @@
 #include <optional>
 #include <string>
 
-#include "app/core/DialogObserver.h"
+#include "protocol/MeasureBlock.h"
 #include "calib/ReadingRecorder.h"
 #include "calib/TrendSeries.h"
 
@@ -36,7 +36,7 @@ struct EndedRecording {
     std::string error;
 };
 
-class LiveReadings : public app::DialogObserver {
+class LiveReadings {
 public:
     static constexpr std::size_t kKeptForReport = 10;
     // Readings come once a second; further apart, the curve breaks.
@@ -63,8 +63,10 @@ public:
     // Called after every change, for a window that draws the readings.
     std::function<void()> onChange;
 
-    void OnMeasurement(const protocol::MeasureBlock& block) override;
-    void OnPollMissed() override;
+    // A reading of the poll, stamped with the time it arrived.
+    void OnMeasurement(const protocol::MeasureBlock& block);
+    // The poll lost a reading: the curve breaks here.
+    void OnPollMissed();
 
 private:
     std::function<WallTime()> now_;

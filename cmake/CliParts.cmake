@@ -2,8 +2,8 @@
 # Core and SerialPort only (no widgets, no display).
 file(GLOB ORV_CLI_SRC CONFIGURE_DEPENDS cli/*.cpp cli/*.h)
 list(FILTER ORV_CLI_SRC EXCLUDE REGEX "cli/main\\.cpp$")
-add_library(orvane_cli STATIC ${ORV_CLI_SRC})
-target_link_libraries(orvane_cli PUBLIC orvane_core orvane_discovery orvane_link orv_json Qt6::Core Qt6::SerialPort)
+orv_layer(orvane_cli FOLDERS cli SOURCES ${ORV_CLI_SRC}
+  LINKS orvane_config orvane_discovery orvane_link orv_json Qt6::Core Qt6::SerialPort)
 target_compile_definitions(orvane_cli PRIVATE ORVANE_VERSION="${PROJECT_VERSION}")
 
 add_executable(orvane-cli cli/main.cpp)

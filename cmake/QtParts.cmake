@@ -1,15 +1,13 @@
 # The layers that need Qt: the serial link on Qt SerialPort and the window.
 find_package(Qt6 REQUIRED COMPONENTS Core Widgets SerialPort Charts)
 
-file(GLOB ORV_LINK_SRC CONFIGURE_DEPENDS link/serial/*.cpp link/serial/*.h)
-list(FILTER ORV_LINK_SRC EXCLUDE REGEX "link/serial/PortNaming\\.(cpp|h)$")
-add_library(orvane_link STATIC ${ORV_LINK_SRC})
-target_link_libraries(orvane_link PUBLIC orvane_protocol orvane_portnames Qt6::Core Qt6::SerialPort)
+orv_layer(orvane_link FILES link/serial/QtSerialComm.h SOURCES link/serial/QtSerialComm.cpp link/serial/QtSerialComm.h
+  LINKS orvane_protocol orvane_linesettings orvane_portnames Qt6::Core Qt6::SerialPort)
 
 file(GLOB ORV_APP_SRC CONFIGURE_DEPENDS app/qt/*.cpp app/qt/*.h)
 list(FILTER ORV_APP_SRC EXCLUDE REGEX "app/qt/main\\.cpp$")
-add_library(orvane_front STATIC ${ORV_APP_SRC})
-target_link_libraries(orvane_front PUBLIC orvane_core orvane_link orvane_discovery orvane_sim Qt6::Widgets Qt6::Charts)
+orv_layer(orvane_front FOLDERS app/qt SOURCES ${ORV_APP_SRC}
+  LINKS orvane_core orvane_link orvane_discovery orvane_sim Qt6::Widgets Qt6::Charts)
 
 # The dialog templates, list entries, string table and icon are data compiled
 # into the program; the window and its tests read the same table.

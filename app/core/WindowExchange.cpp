@@ -2,7 +2,7 @@
 #include <array>
 #include <vector>
 
-#include "app/core/CMyDlg.h"
+#include "app/core/CMyDlgPrivate.h"
 #include "app/core/ControlIds.h"
 
 namespace orv::app {
@@ -26,7 +26,7 @@ const std::array<RadioGroup, 4>& RadioGroups() {
 
 }  // namespace
 
-void CMyDlg::CollectSettings() {
+void CMyDlgPrivate::CollectSettings() {
     for (const auto& group : RadioGroups()) {
         int checked = -1;
         for (std::size_t k = 0; k < group.buttons.size(); ++k) {
@@ -40,7 +40,7 @@ void CMyDlg::CollectSettings() {
     for (int control : kBoundTextIds) Values.Text(control) = window_.GetControlText(control);
 }
 
-void CMyDlg::ShowSettings() {
+void CMyDlgPrivate::ShowSettings() {
     // An index that names no button (-1, or garbage) leaves the whole group
     // unchecked rather than keeping a stale check from before.
     for (const auto& group : RadioGroups()) {

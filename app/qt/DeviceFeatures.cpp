@@ -12,8 +12,8 @@
 #include <stdexcept>
 
 #include "app/core/ControlIds.h"
-#include "app/core/FileFeatures.h"
-#include "app/core/TrendTexts.h"
+#include "app/core/features/FileFeatures.h"
+#include "app/core/features/TrendTexts.h"
 #include "calib/TrendPlacement.h"
 #include "app/qt/CMyDlgWindow.h"
 #include "app/qt/DeviceReport.h"
@@ -61,7 +61,8 @@ DeviceFeatures::DeviceFeatures(CMyDlgWindow& window) : window_(window) {
     live_->onChange = [this] { Changed(); };
     ReportRecordingFailures(*live_, window_.Services());
     window_.Core().AddObserver(&lastRead_);
-    window_.Core().AddObserver(live_.get());
+    feed_ = std::make_unique<ReadingsFeed>(*live_);
+    window_.Core().AddObserver(feed_.get());
 
     const auto add = [this](const QString& text, const QKeySequence& keys, void (DeviceFeatures::*slot)()) {
         auto* action = new QAction(text, &window_);
@@ -82,7 +83,7 @@ DeviceFeatures::DeviceFeatures(CMyDlgWindow& window) : window_(window) {
 
 DeviceFeatures::~DeviceFeatures() {
     window_.Core().RemoveObserver(&lastRead_);
-    window_.Core().RemoveObserver(live_.get());
+    window_.Core().RemoveObserver(feed_.get());
     delete trend_;
 }
 
@@ -132,7 +133,7 @@ QString DeviceFeatures::OpenConfigurationFrom(const QString& file) {
 QString DeviceFeatures::RecordCsvTo(const QString& file) { return FromUtf8(app::RecordCsvTo(*live_, ToPath(file))); }
 
 QString DeviceFeatures::WriteReportTo(const QString& file) {
-    const CapturedConfig captured = CaptureConfig(window_.Services(), window_.Core().ShownValues, lastRead_);
+    const CapturedConfig captured = CaptureConfig(window_.Core(), lastRead_);
     if (!captured.record) return tr("Cannot write the device report: %1").arg(FromUtf8(captured.error));
     config::ConfigRecord record = *captured.record;
     record.tool = kToolName;

@@ -9,7 +9,8 @@
 #include <QString>
 #include <memory>
 
-#include "app/core/ConfigTransfer.h"
+#include "app/core/features/ConfigTransfer.h"
+#include "app/core/features/ReadingsFeed.h"
 #include "calib/LiveReadings.h"
 #include "calib/TrendView.h"
 
@@ -58,6 +59,7 @@ private:
     CMyDlgWindow& window_;
     LastBlockRead lastRead_;
     std::unique_ptr<calib::LiveReadings> live_;
+    std::unique_ptr<ReadingsFeed> feed_;
     QPointer<TrendWindow> trend_;
     QList<QAction*> actions_;
     QAction* record_ = nullptr;

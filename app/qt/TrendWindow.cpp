@@ -12,8 +12,8 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
-#include "app/core/FileFeatures.h"
-#include "app/core/TrendTexts.h"
+#include "app/core/features/FileFeatures.h"
+#include "app/core/features/TrendTexts.h"
 #include "app/qt/TrendPainter.h"
 
 namespace orv::app::qt {

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "app/core/ControlIds.h"
-#include "app/core/FileFeatures.h"
-#include "app/core/TrendTexts.h"
+#include "app/core/features/FileFeatures.h"
+#include "app/core/features/TrendTexts.h"
 #include "calib/TrendPlacement.h"
 #include "app/win32/Utf16.h"
 
@@ -84,7 +84,8 @@ DeviceFeatures::DeviceFeatures(HWND dialog, CMyDlg& core, bool factory, FileChoo
     };
     ReportRecordingFailures(*live_, core_.Window());
     core_.AddObserver(&lastRead_);
-    core_.AddObserver(live_.get());
+    feed_ = std::make_unique<ReadingsFeed>(*live_);
+    core_.AddObserver(feed_.get());
     t_filtering = this;
     hook_ = SetWindowsHookExW(WH_MSGFILTER, &DeviceFeatures::FilterHook, nullptr, GetCurrentThreadId());
 }
@@ -94,7 +95,7 @@ DeviceFeatures::~DeviceFeatures() {
     if (hook_) UnhookWindowsHookEx(hook_);
     if (t_filtering == this) t_filtering = nullptr;
     core_.RemoveObserver(&lastRead_);
-    core_.RemoveObserver(live_.get());
+    core_.RemoveObserver(feed_.get());
 }
 
 void DeviceFeatures::AddMenuItems(HMENU system) {

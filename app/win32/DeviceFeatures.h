@@ -14,8 +14,9 @@
 #include <string>
 
 #include "app/core/CMyDlg.h"
-#include "app/core/ConfigTransfer.h"
+#include "app/core/features/ConfigTransfer.h"
 #include "app/win32/TrendWindow.h"
+#include "app/core/features/ReadingsFeed.h"
 #include "calib/LiveReadings.h"
 
 namespace orv::app::win32 {
@@ -78,6 +79,7 @@ private:
     LastBlockRead lastRead_;
     std::unique_ptr<calib::LiveReadings> live_;
     std::unique_ptr<TrendWindow> trend_;  // goes before the readings it shows
+    std::unique_ptr<ReadingsFeed> feed_;
     HHOOK hook_ = nullptr;
 };
 

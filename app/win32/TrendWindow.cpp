@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <memory>
 
-#include "app/core/FileFeatures.h"
-#include "app/core/TrendTexts.h"
+#include "app/core/features/FileFeatures.h"
+#include "app/core/features/TrendTexts.h"
 #include "app/win32/TrendPainter.h"
 #include "app/win32/TrendImage.h"
 #include "app/win32/Utf16.h"

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "FuzzCheck.h"
-#include "app/core/CMyDlg.h"
+#include "app/core/CMyDlgPrivate.h"
 #include "app/core/ControlIds.h"
 #include "config/ParamFields.h"
 #include "config/TextConversions.h"
@@ -70,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     test::VirtualClock clock;
     test::FakeWindow window(clock);
     test::FakeComm comm(clock);
-    app::CMyDlg dlg(window, comm);
+    app::CMyDlgPrivate dlg(window, comm);
     window.LoadTemplateDefaults();
 
     // The texts a block shows depend on the range shown before it, so the

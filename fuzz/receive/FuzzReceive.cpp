@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "app/core/CMyDlg.h"
+#include "app/core/CMyDlgPrivate.h"
 #include "app/core/ControlIds.h"
 #include "support/FakeComm.h"
 #include "support/FakeWindow.h"
@@ -34,7 +34,7 @@ struct Line {
     test::VirtualClock clock;
     test::FakeWindow window{clock};
     test::FakeComm comm{clock};
-    app::CMyDlg dlg{window, comm};
+    app::CMyDlgPrivate dlg{window, comm};
 
     Line() {
         window.LoadTemplateDefaults();

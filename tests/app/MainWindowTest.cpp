@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <gtest/gtest.h>
 
+#include "app/core/CMyDlgPrivate.h"
 #include "app/core/ControlIds.h"
 #include "app/qt/CAboutDlg.h"
 #include "app/qt/CMyDlgWindow.h"
@@ -182,7 +183,7 @@ TEST_F(MainWindowTest, EnterInAnEditCollectsAndClosesEscapeClosesWithout) {
         Key(zero, c.key);
         EXPECT_FALSE(window->isVisible());
         EXPECT_EQ(window->result(), c.result);
-        EXPECT_EQ(window->Core().Values.Text(id::RangeZero), c.collected ? "12.5" : "");
+        EXPECT_EQ(app::CMyDlgPrivate::Of(window->Core()).Values.Text(id::RangeZero), c.collected ? "12.5" : "");
         window.reset();
     }
     // Nothing goes to the device on closing.

@@ -22,15 +22,15 @@ struct EngineSend : ::testing::Test {
 TEST_F(EngineSend, EachSenderRecordsTheRequestThenDropsStaleInputThenSends) {
     struct Case {
         const char* what;
-        std::function<void(app::CMyDlg&)> send;
+        std::function<void(app::CMyDlgPrivate&)> send;
         std::uint8_t function;
         std::uint32_t answerLength;
         Bytes frame;
     };
     const Case cases[] = {
-        {"read params", [](app::CMyDlg& d) { d.SendReadParams(); }, 3, 40, kReadParamsRequest},
-        {"read measure", [](app::CMyDlg& d) { d.SendReadMeasure(); }, 4, 22, kMeasureRequest},
-        {"restart", [](app::CMyDlg& d) { d.SendCommand(4, 4, 0); }, 17, 5,
+        {"read params", [](app::CMyDlgPrivate& d) { d.SendReadParams(); }, 3, 40, kReadParamsRequest},
+        {"read measure", [](app::CMyDlgPrivate& d) { d.SendReadMeasure(); }, 4, 22, kMeasureRequest},
+        {"restart", [](app::CMyDlgPrivate& d) { d.SendCommand(4, 4, 0); }, 17, 5,
          {0x00, 0x11, 0x05, 0x04, 0x00, 0x04, 0x00, 0x00, 0xAC}},
     };
     for (const auto& c : cases) {

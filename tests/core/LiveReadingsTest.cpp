@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/core/features/ReadingsFeed.h"
 #include "calib/LiveReadings.h"
 #include "config/RangeFormat.h"
 #include "support/DialogHarness.h"
@@ -40,7 +41,8 @@ TEST(LiveReadings, RecordsEachAnsweredPollAndLeavesAGapForAMissedOne) {
     DialogHarness h;
     calib::LiveReadings live([&] { return calib::WallTime{kStart + static_cast<std::int64_t>(h.clock.Now()), 60}; },
                              [&] { return h.window.GetControlText(id::UnitMeasured); });
-    h.dlg.AddObserver(&live);
+    app::ReadingsFeed feed(live);
+    h.dlg.AddObserver(&feed);
     h.Start();
     const auto file = std::filesystem::temp_directory_path() / "orvane-live-readings-test.csv";
     live.StartRecording(file);

@@ -12,8 +12,8 @@
 #include <sys/resource.h>
 #endif
 
-#include "app/core/FileFeatures.h"
-#include "app/core/TrendTexts.h"
+#include "app/core/features/FileFeatures.h"
+#include "app/core/features/TrendTexts.h"
 #include "calib/LiveReadings.h"
 #include "calib/RecordingFile.h"
 

@@ -6,7 +6,7 @@
 #include <map>
 #include <string>
 
-#include "app/core/ConfigTransfer.h"
+#include "app/core/features/ConfigTransfer.h"
 #include "support/DialogHarness.h"
 #include "support/Frames.h"
 #include "support/SampleBlock.h"

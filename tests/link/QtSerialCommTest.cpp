@@ -20,7 +20,7 @@
 #include "protocol/CommError.h"
 #include "protocol/Frames.h"
 #include "sim/PtyDevice.h"
-#include "tests/link/PtyPair.h"
+#include "PtyPair.h"
 
 namespace orv::link {
 namespace {

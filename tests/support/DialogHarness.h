@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/CMyDlg.h"
+#include "app/core/CMyDlgPrivate.h"
 #include "app/core/ControlIds.h"
 #include "sim/Transmitter.h"
 #include "support/FakeComm.h"
@@ -26,7 +26,7 @@ struct DialogHarness {
     FakeComm comm{clock};
     sim::Transmitter device;
     int bridgePort = 3;  // what discovery reports
-    app::CMyDlg dlg{window, comm, [this] { return bridgePort; }};
+    app::CMyDlgPrivate dlg{window, comm, [this] { return bridgePort; }};
 
     DialogHarness() {
         window.LoadTemplateDefaults();

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "app/core/CMyDlgPrivate.h"
 #include "app/core/ControlIds.h"
 #include "app/win32/BuiltinResources.h"
 #include "app/win32/CMyDlgWindow.h"
@@ -144,7 +145,7 @@ TEST(MainDialog, NoBridgeAsksForAPortThenRunsAsTheUserDrivesIt) {
     EXPECT_FALSE(d.stalled) << "stopped at step " << d.next;
     EXPECT_EQ(startMessage, "Auto Connected to Device fail, Please designated ports!");
     EXPECT_EQ(errorMessage, protocol::kErrPortNotOpen);
-    EXPECT_EQ(window.Core()->Values.Text(id::RangeZero), "12.5");
+    EXPECT_EQ(app::CMyDlgPrivate::Of(*window.Core()).Values.Text(id::RangeZero), "12.5");
 }
 
 TEST(MainDialog, BridgeFoundConnectsAndFillsTheFormWithoutAMessage) {
@@ -192,7 +193,7 @@ TEST(MainDialog, BridgeFoundConnectsAndFillsTheFormWithoutAMessage) {
     RunDriven(window, d);
     EXPECT_FALSE(d.stalled) << "stopped at step " << d.next;
     EXPECT_FALSE(sawBox);
-    EXPECT_NE(window.Core()->Values.Text(id::RangeZero), "7");
+    EXPECT_NE(app::CMyDlgPrivate::Of(*window.Core()).Values.Text(id::RangeZero), "7");
 }
 
 TEST(MainDialog, SavedConfigurationOpensAgainAndARefusedFileLeavesTheWindowAsItWas) {

@@ -1,12 +1,12 @@
 // Window timer ticks. Each time-out stops its own timer before the box
 // opens, since the box's nested loop would otherwise deliver the next tick
 // and stack a second "Time Out" on the first.
-#include "app/core/CMyDlg.h"
+#include "app/core/CMyDlgPrivate.h"
 #include "app/core/ControlIds.h"
 
 namespace orv::app {
 
-void CMyDlg::OnTimer(int timerId) {
+void CMyDlgPrivate::OnTimer(int timerId) {
     switch (timerId) {
         case id::TimerReadParams:
         case id::TimerWrite:

@@ -1,10 +1,10 @@
-#include "app/core/TrendTexts.h"
+#include "app/core/features/TrendTexts.h"
 
 #include <charconv>
 #include <cstdio>
 
 #include "app/core/ControlIds.h"
-#include "app/core/FileFeatures.h"
+#include "app/core/features/FileFeatures.h"
 
 namespace orv::app {
 

@@ -1,6 +1,6 @@
 // The dialog's start-up once its controls exist: show the empty settings,
 // find the bridge and connect to it, or ask the user to choose a port.
-#include "app/core/CMyDlg.h"
+#include "app/core/CMyDlgPrivate.h"
 #include "app/core/ControlIds.h"
 
 namespace orv::app {
@@ -9,7 +9,7 @@ namespace {
 constexpr int kFallbackPortIndex = 2;  // "COM2"
 }
 
-void CMyDlg::OnInitDialog() {
+void CMyDlgPrivate::OnInitDialog() {
     // Each step runs on its own, so that a failure in one is shown and the
     // window still ends up in a usable state: in particular a port that will
     // not open must not leave "Load Buffer" and "Update All" enabled.

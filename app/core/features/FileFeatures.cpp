@@ -1,6 +1,8 @@
-#include "app/core/FileFeatures.h"
+#include "app/core/features/FileFeatures.h"
 
 #include <stdexcept>
+
+#include "app/core/CMyDlgPrivate.h"
 
 namespace orv::app {
 
@@ -10,7 +12,7 @@ std::string PathText(const std::filesystem::path& file) {
 }
 
 std::string SaveConfigurationTo(CMyDlg& dlg, const LastBlockRead& lastRead, const std::filesystem::path& file) {
-    const CapturedConfig captured = CaptureConfig(dlg.Window(), dlg.ShownValues, lastRead);
+    const CapturedConfig captured = CaptureConfig(dlg, lastRead);
     if (!captured.record) return "Cannot save the configuration: " + captured.error;
     config::ConfigRecord record = *captured.record;
     record.tool = kToolName;
@@ -28,7 +30,7 @@ std::string OpenConfigurationFrom(CMyDlg& dlg, const std::filesystem::path& file
     const config::ConfigLoad loaded = config::LoadConfigFile(file);
     if (!loaded.record) return loaded.error;
     std::string why;
-    dlg.Dispatch([&] { why = ApplyConfigToWindow(dlg, *loaded.record, withCalibration); });
+    dlg.Dispatch([&] { why = ApplyConfigToWindow(CMyDlgPrivate::Of(dlg), *loaded.record, withCalibration); });
     if (!why.empty()) return "Cannot open the configuration \"" + PathText(file) + "\": " + why;
     if (withCalibration)
         dlg.Window().MessageBox("The calibration constants and trims of \"" + PathText(file.filename()) +

@@ -4,9 +4,9 @@
 // nothing after the failing step runs and no timer is left waiting.
 #include <cstdint>
 
-#include "app/core/CMyDlg.h"
+#include "app/core/CMyDlgPrivate.h"
 #include "app/core/ControlIds.h"
-#include "protocol/engine/RequestTimers.h"
+#include "protocol/RequestTimers.h"
 
 namespace orv::app {
 
@@ -18,7 +18,7 @@ constexpr short kOpenThreshold = 5;
 constexpr short kInputAll = 0;
 }  // namespace
 
-void CMyDlg::OpenSelectedPort() {
+void CMyDlgPrivate::OpenSelectedPort() {
     // The list starts at "COM0", so the selection index is the port number;
     // no selection gives -1, which the component refuses to open.
     const auto port = static_cast<std::int16_t>(window_.GetCurSel(id::PortList));
@@ -42,7 +42,7 @@ void CMyDlg::OpenSelectedPort() {
     comm_.SetInputLen(kInputAll);
 
     SendReadParams();
-    window_.SetTimer(id::TimerReadParams, kReadParamsTimeoutMs);
+    window_.SetTimer(id::TimerReadParams, protocol::kReadParamsTimeoutMs);
 }
 
 }  // namespace orv::app

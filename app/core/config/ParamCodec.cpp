@@ -1,7 +1,7 @@
 // The parameter block to the window and back.
 #include <algorithm>
 
-#include "app/core/CMyDlg.h"
+#include "app/core/CMyDlgPrivate.h"
 #include "app/core/ControlIds.h"
 #include "config/ParamFields.h"
 #include "config/RangeFormat.h"
@@ -43,11 +43,11 @@ constexpr TextField kTextFields[] = {
 
 }  // namespace
 
-std::string CMyDlg::FormatRangeValue(double x) const {
+std::string CMyDlgPrivate::FormatRangeValue(double x) const {
     return config::FormatRangeValue(x, Values.Text(id::RangeZero), Values.Text(id::RangeFull));
 }
 
-void CMyDlg::ShowRangeValue(int control, double value) {
+void CMyDlgPrivate::ShowRangeValue(int control, double value) {
     std::string& text = Values.Text(control);
     text = FormatRangeValue(value);
     using config::RoundToFloat;
@@ -58,7 +58,7 @@ void CMyDlg::ShowRangeValue(int control, double value) {
         ShownValues.RememberFloat(at::resistanceCal, text, RoundToFloat(value * kResistanceScale));
 }
 
-void CMyDlg::DecodeParams(std::span<const std::uint8_t, config::kParamBlockSize> payload) {
+void CMyDlgPrivate::DecodeParams(std::span<const std::uint8_t, config::kParamBlockSize> payload) {
     const auto f = config::ParamFields::Read(payload);
 
     window_.SetCurSel(id::ModelList, f.model);
@@ -92,7 +92,7 @@ void CMyDlg::DecodeParams(std::span<const std::uint8_t, config::kParamBlockSize>
     ShowSettings();
 }
 
-void CMyDlg::EncodeParams() {
+void CMyDlgPrivate::EncodeParams() {
     CollectSettings();
     config::ParamFields f;
 

@@ -1,8 +1,8 @@
-#include "protocol/engine/CommandCatalogue.h"
+#include "protocol/CommandCatalogue.h"
 
 #include <algorithm>
 
-namespace orv::app {
+namespace orv::protocol {
 
 std::optional<CommandEntry> FindCommand(std::uint8_t code) {
     const auto it = std::find_if(kCommandCatalogue.begin(), kCommandCatalogue.end(),
@@ -16,4 +16,4 @@ std::string_view CommandAnswerText(std::uint8_t code) {
     return entry ? entry->answerText : kUnknownCommandText;
 }
 
-}  // namespace orv::app
+}  // namespace orv::protocol

@@ -4,12 +4,12 @@
 #include <algorithm>
 #include <array>
 
-#include "app/core/CMyDlg.h"
+#include "app/core/CMyDlgPrivate.h"
 #include "app/core/ControlIds.h"
 #include "protocol/Frames.h"
 #include "protocol/FunctionCode.h"
 #include "protocol/MeasureBlock.h"
-#include "protocol/engine/CommandCatalogue.h"
+#include "protocol/CommandCatalogue.h"
 
 namespace orv::app {
 
@@ -21,11 +21,11 @@ constexpr std::size_t kCommandCodeAt = 3;
 constexpr MessageIcon kNote = MessageIcon::Exclamation;
 }  // namespace
 
-std::uint8_t CMyDlg::CheckResponse() const {
+std::uint8_t CMyDlgPrivate::CheckResponse() const {
     return protocol::AcceptAnswer(ReceiveBuffer, ExpectedLength, PendingFunction);
 }
 
-void CMyDlg::OnCommEvent() {
+void CMyDlgPrivate::OnCommEvent() {
     const short event = comm_.GetCommEvent();
     if (event == protocol::CMSComm::kEvPortClosed) {
         OnLineLost();
@@ -83,7 +83,7 @@ void CMyDlg::OnCommEvent() {
             window_.KillTimer(id::TimerCommand);
             // Read before the box opens: its nested loop may take in the
             // next answer over this one.
-            const std::string_view text = CommandAnswerText(ReceiveBuffer[kCommandCodeAt]);
+            const std::string_view text = protocol::CommandAnswerText(ReceiveBuffer[kCommandCodeAt]);
             if (!text.empty()) window_.MessageBox(std::string(text), kNote);
             break;
         }

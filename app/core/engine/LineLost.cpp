@@ -2,12 +2,12 @@
 // port was fixed for the run by the first block read; without giving the
 // choice back, every action would only say the port is not open until the
 // program is restarted.
-#include "app/core/CMyDlg.h"
+#include "app/core/CMyDlgPrivate.h"
 #include "app/core/ControlIds.h"
 
 namespace orv::app {
 
-void CMyDlg::OnLineLost() {
+void CMyDlgPrivate::OnLineLost() {
     // Left running, the poll would only report the closed port at its next
     // tick and a time-out at the one after.
     if (Polling) EndPoll();

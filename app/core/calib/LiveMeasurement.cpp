@@ -3,7 +3,7 @@
 #include <span>
 #include <string>
 
-#include "app/core/CMyDlg.h"
+#include "app/core/CMyDlgPrivate.h"
 #include "app/core/ControlIds.h"
 #include "protocol/MeasureBlock.h"
 
@@ -51,21 +51,21 @@ constexpr std::array kPollLockedBeyond{
 
 }  // namespace
 
-void CMyDlg::OnAutoUpload() {
+void CMyDlgPrivate::OnAutoUpload() {
     DisableUpdateControls();
     MeasureStep = 0;
     PollMissed = false;
     window_.SetTimer(id::TimerPoll, kPollIntervalMs);
 }
 
-void CMyDlg::OnStopUpload() { EndPoll(); }
+void CMyDlgPrivate::OnStopUpload() { EndPoll(); }
 
-void CMyDlg::EndPoll() {
+void CMyDlgPrivate::EndPoll() {
     window_.KillTimer(id::TimerPoll);
     EnableUpdateControls();
 }
 
-void CMyDlg::PollTick() {
+void CMyDlgPrivate::PollTick() {
     if (PollMissed) {
         // Stopped before the box: its nested loop would deliver more ticks.
         EndPoll();
@@ -79,7 +79,7 @@ void CMyDlg::PollTick() {
     SendReadMeasure();
 }
 
-void CMyDlg::ShowMeasurement() {
+void CMyDlgPrivate::ShowMeasurement() {
     const auto block = protocol::DecodeMeasureBlock(std::span<const std::uint8_t, 18>(ReceiveBuffer.data() + 3, 18));
     for (std::size_t k = 0; k < block.raw.size(); ++k)
         Values.Text(id::Rv0 + static_cast<int>(k)) = std::to_string(block.raw[k]);
@@ -92,7 +92,7 @@ void CMyDlg::ShowMeasurement() {
     ShowSettings();
 }
 
-void CMyDlg::DisableUpdateControls() {
+void CMyDlgPrivate::DisableUpdateControls() {
     for (int control : kPollLocked) window_.EnableControl(control, false);
     if (!Polling) {
         pollHeld_.clear();
@@ -104,7 +104,7 @@ void CMyDlg::DisableUpdateControls() {
     ApplyTypeRules(window_.GetCurSel(id::ModelList), window_.GetCurSel(id::InputType));
 }
 
-void CMyDlg::EnableUpdateControls() {
+void CMyDlgPrivate::EnableUpdateControls() {
     for (std::size_t i = kRulesDecide; i < kPollLocked.size(); ++i) window_.EnableControl(kPollLocked[i], true);
     if (Polling) {
         for (int control : pollHeld_) window_.EnableControl(control, true);

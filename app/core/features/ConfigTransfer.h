@@ -12,6 +12,7 @@
 #include "app/core/CMyDlg.h"
 #include "app/core/DialogObserver.h"
 #include "config/ConfigFile.h"
+#include "config/ShownValues.h"
 
 namespace orv::app {
 
@@ -37,11 +38,14 @@ struct CapturedConfig {
 // copy stay as they are.
 CapturedConfig CaptureConfig(const WindowServices& window, const config::ShownValues& shown,
                              const LastBlockRead& lastRead);
+// The same for the dialog's own window and the values it last showed.
+CapturedConfig CaptureConfig(CMyDlg& dlg, const LastBlockRead& lastRead);
 
 // Checks the record against the model the window shows (the connected
 // device's) and puts its settings into the window; calibration constants and
 // trims only when withCalibration. Returns the reason when it refuses, and
 // then leaves the window untouched.
-std::string ApplyConfigToWindow(CMyDlg& dlg, const config::ConfigRecord& record, bool withCalibration);
+class CMyDlgPrivate;
+std::string ApplyConfigToWindow(CMyDlgPrivate& dlg, const config::ConfigRecord& record, bool withCalibration);
 
 }  // namespace orv::app

@@ -2,10 +2,10 @@
 // hand them back to the measurement, or load the standard trims.
 #include <cstdint>
 
-#include "app/core/CMyDlg.h"
+#include "app/core/CMyDlgPrivate.h"
 #include "app/core/ControlIds.h"
 #include "config/TextConversions.h"
-#include "protocol/engine/CommandCatalogue.h"
+#include "protocol/CommandCatalogue.h"
 
 namespace orv::app {
 
@@ -17,17 +17,17 @@ struct SimulatedPoint {
     int out2Sim, out2Trim;
 };
 
-constexpr SimulatedPoint kZeroPoint{kCmdSimulateZero, id::Out1ZeroSim, id::Out1ZeroTrim, id::Out2ZeroSim,
+constexpr SimulatedPoint kZeroPoint{protocol::kCmdSimulateZero, id::Out1ZeroSim, id::Out1ZeroTrim, id::Out2ZeroSim,
                                     id::Out2ZeroTrim};
-constexpr SimulatedPoint kFullPoint{kCmdSimulateFull, id::Out1FullSim, id::Out1FullTrim, id::Out2FullSim,
+constexpr SimulatedPoint kFullPoint{protocol::kCmdSimulateFull, id::Out1FullSim, id::Out1FullTrim, id::Out2FullSim,
                                     id::Out2FullTrim};
 
-void SendWithTimeout(CMyDlg& dlg, std::uint8_t code, std::uint16_t first, std::uint16_t second) {
+void SendWithTimeout(CMyDlgPrivate& dlg, std::uint8_t code, std::uint16_t first, std::uint16_t second) {
     dlg.SendCommand(code, first, second);
-    dlg.Window().SetTimer(id::TimerCommand, FindCommand(code)->timeoutMs);
+    dlg.Window().SetTimer(id::TimerCommand, protocol::FindCommand(code)->timeoutMs);
 }
 
-void Simulate(CMyDlg& dlg, const SimulatedPoint& point) {
+void Simulate(CMyDlgPrivate& dlg, const SimulatedPoint& point) {
     dlg.CollectSettings();
     const std::uint16_t out1 = config::TextToLow16(dlg.Values.Text(point.out1Sim));
     const std::uint16_t out2 = config::TextToLow16(dlg.Values.Text(point.out2Sim));
@@ -55,13 +55,13 @@ constexpr TrimDefault kTrimDefaults[]{
 
 }  // namespace
 
-void CMyDlg::SimulateZeroOutput() { Simulate(*this, kZeroPoint); }
+void CMyDlgPrivate::SimulateZeroOutput() { Simulate(*this, kZeroPoint); }
 
-void CMyDlg::SimulateFullOutput() { Simulate(*this, kFullPoint); }
+void CMyDlgPrivate::SimulateFullOutput() { Simulate(*this, kFullPoint); }
 
-void CMyDlg::FollowMeasurement() { SendWithTimeout(*this, kCmdFollowMeasurement, 0, 0); }
+void CMyDlgPrivate::FollowMeasurement() { SendWithTimeout(*this, protocol::kCmdFollowMeasurement, 0, 0); }
 
-void CMyDlg::LoadTrimDefaults() {
+void CMyDlgPrivate::LoadTrimDefaults() {
     for (const auto& trim : kTrimDefaults) {
         Values.Text(trim.trimField) = config::IntToText(trim.value);
         Values.Text(trim.simField) = Values.Text(trim.trimField);

@@ -2,7 +2,7 @@
 // controls; the front end calls this when started for factory use.
 #include <array>
 
-#include "app/core/CMyDlg.h"
+#include "app/core/CMyDlgPrivate.h"
 #include "app/core/ControlIds.h"
 
 namespace orv::app {
@@ -23,7 +23,7 @@ constexpr std::array kFactoryControls{
 
 }  // namespace
 
-void CMyDlg::EnableFactoryPanel() {
+void CMyDlgPrivate::EnableFactoryPanel() {
     for (int control : kFactoryControls) window_.EnableControl(control, true);
     ApplyTypeRules(window_.GetCurSel(id::ModelList), window_.GetCurSel(id::InputType));
 }

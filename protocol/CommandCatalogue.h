@@ -7,7 +7,7 @@
 #include <optional>
 #include <string_view>
 
-namespace orv::app {
+namespace orv::protocol {
 
 struct CommandEntry {
     std::uint8_t code;
@@ -44,4 +44,4 @@ std::optional<CommandEntry> FindCommand(std::uint8_t code);
 // row's text, empty for a restart, "未知操作" for anything else.
 std::string_view CommandAnswerText(std::uint8_t code);
 
-}  // namespace orv::app
+}  // namespace orv::protocol

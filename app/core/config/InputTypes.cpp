@@ -2,7 +2,7 @@
 #include <array>
 #include <initializer_list>
 
-#include "app/core/CMyDlg.h"
+#include "app/core/CMyDlgPrivate.h"
 #include "app/core/ControlIds.h"
 #include "config/InputTypeCatalogue.h"
 
@@ -33,7 +33,7 @@ constexpr std::array<GroupControls, 8> kGroupControls{{
 
 }  // namespace
 
-int CMyDlg::CodeToTypeIndex(int model, int code) {
+int CMyDlgPrivate::CodeToTypeIndex(int model, int code) {
     const int asModel = MappingModel(model);
     int row = RowOfCode(code);
     if (row == kNoRow && code >= 0 && code <= HighestCode()) {
@@ -44,7 +44,7 @@ int CMyDlg::CodeToTypeIndex(int model, int code) {
     return position;
 }
 
-int CMyDlg::TypeIndexToCode(int model, int position) {
+int CMyDlgPrivate::TypeIndexToCode(int model, int position) {
     const ModelRow* m = FindModel(model);
     if (!m) {
         window_.MessageBox(kTypeAnomaly, MessageIcon::Exclamation);
@@ -63,7 +63,7 @@ int CMyDlg::TypeIndexToCode(int model, int position) {
     return InputTypes()[static_cast<std::size_t>(row)].code;
 }
 
-void CMyDlg::FillInputTypeList(int model, int position) {
+void CMyDlgPrivate::FillInputTypeList(int model, int position) {
     window_.ResetContent(id::InputType);
     if (!FindModel(model)) return;
     const int size = ListSize(model);
@@ -73,7 +73,7 @@ void CMyDlg::FillInputTypeList(int model, int position) {
     window_.SetCurSel(id::InputType, position > last ? last : (position >= 0 ? position : -1));
 }
 
-void CMyDlg::ApplyTypeRules(int model, int position) {
+void CMyDlgPrivate::ApplyTypeRules(int model, int position) {
     unsigned enabled = 0;
     if (const ModelRow* m = FindModel(model); m && position >= 0) {
         if (const int row = RowAtPosition(model, position); row != kNoRow)
@@ -89,7 +89,7 @@ void CMyDlg::ApplyTypeRules(int model, int position) {
             if (control != 0) window_.EnableControl(control, (enabled & g.group) != 0);
 }
 
-void CMyDlg::ShowUnitLabels(int model, int position) {
+void CMyDlgPrivate::ShowUnitLabels(int model, int position) {
     if (const int row = RowAtPosition(MappingModel(model), position); row != kNoRow) {
         const auto& type = InputTypes()[static_cast<std::size_t>(row)];
         for (int label : {id::UnitZero, id::UnitFull, id::UnitOffset, id::UnitMeasured})
@@ -101,14 +101,14 @@ void CMyDlg::ShowUnitLabels(int model, int position) {
     ShowSettings();
 }
 
-void CMyDlg::OnInputTypeChanged() {
+void CMyDlgPrivate::OnInputTypeChanged() {
     const int model = window_.GetCurSel(id::ModelList);
     const int position = window_.GetCurSel(id::InputType);
     ApplyTypeRules(model, position);
     ShowUnitLabels(model, position);
 }
 
-void CMyDlg::OnModelChanged() {
+void CMyDlgPrivate::OnModelChanged() {
     const int model = window_.GetCurSel(id::ModelList);
     FillInputTypeList(model, -1);
     ApplyTypeRules(model, -1);

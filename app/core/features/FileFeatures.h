@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/core/CMyDlg.h"
-#include "app/core/ConfigTransfer.h"
+#include "app/core/features/ConfigTransfer.h"
 #include "calib/LiveReadings.h"
 
 namespace orv::app {

@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/core/CMyDlg.h"
+#include "app/core/CMyDlgPrivate.h"
 #include "protocol/Frames.h"
 
 namespace orv::app {
@@ -17,7 +17,7 @@ using protocol::FunctionCode;
 // them, the dialog already records what was asked, and the read of Input
 // right before Output drops bytes a late answer to an earlier request left
 // waiting, so they never prefix this request's answer.
-void Send(CMyDlg& dlg, FunctionCode f, const protocol::Frame& frame) {
+void Send(CMyDlgPrivate& dlg, FunctionCode f, const protocol::Frame& frame) {
     dlg.ExpectedLength = protocol::AnswerLength(f);
     auto& comm = dlg.Comm();
     comm.SetRThreshold(static_cast<short>(dlg.ExpectedLength & 0xFFFFu));
@@ -27,17 +27,17 @@ void Send(CMyDlg& dlg, FunctionCode f, const protocol::Frame& frame) {
 
 }  // namespace
 
-void CMyDlg::SendReadParams() {
+void CMyDlgPrivate::SendReadParams() {
     PendingFunction = protocol::ToByte(FunctionCode::ReadParams);
     Send(*this, FunctionCode::ReadParams, protocol::ReadParamsFrame());
 }
 
-void CMyDlg::SendReadMeasure() {
+void CMyDlgPrivate::SendReadMeasure() {
     PendingFunction = protocol::ToByte(FunctionCode::ReadMeasure);
     Send(*this, FunctionCode::ReadMeasure, protocol::ReadMeasureFrame());
 }
 
-void CMyDlg::SendWriteParams(std::uint8_t start, std::uint8_t count) {
+void CMyDlgPrivate::SendWriteParams(std::uint8_t start, std::uint8_t count) {
     PendingFunction = protocol::ToByte(FunctionCode::WriteParams);
     // Every caller writes a fixed slice inside the block; a slice that runs
     // past it would send bytes that are not the device's parameters.
@@ -48,7 +48,7 @@ void CMyDlg::SendWriteParams(std::uint8_t start, std::uint8_t count) {
     Send(*this, FunctionCode::WriteParams, protocol::WriteParamsFrame(start, slice));
 }
 
-void CMyDlg::SendCommand(std::uint8_t code, std::uint16_t first, std::uint16_t second) {
+void CMyDlgPrivate::SendCommand(std::uint8_t code, std::uint16_t first, std::uint16_t second) {
     PendingFunction = protocol::ToByte(FunctionCode::Command);
     Send(*this, FunctionCode::Command, protocol::CommandFrame(code, first, second));
 }

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/core/CMyDlg.h"
+#include "app/core/CMyDlgPrivate.h"
 #include "app/core/ControlIds.h"
 #include "config/TextConversions.h"
 
@@ -36,7 +36,7 @@ struct Preset {
     bool clearOffset;
 };
 
-void LoadPreset(CMyDlg& dlg, const Preset& preset) {
+void LoadPreset(CMyDlgPrivate& dlg, const Preset& preset) {
     WindowServices& window = dlg.Window();
     WindowSettings& values = dlg.Values;
 
@@ -74,15 +74,15 @@ constexpr float kFactoryResistanceCal = 20102.201171875f;
 
 }  // namespace
 
-void CMyDlg::PresetVoltageCalibration() {
+void CMyDlgPrivate::PresetVoltageCalibration() {
     LoadPreset(*this, {kCodeVoltage, Choice::None, 0, 1000, {{id::VoltageCal, 19088, false}}, false});
 }
 
-void CMyDlg::PresetCurrentCalibration() {
+void CMyDlgPrivate::PresetCurrentCalibration() {
     LoadPreset(*this, {kCodeCurrent, Choice::None, 4000, 20000, {{id::CurrentCal, 9160, false}}, true});
 }
 
-void CMyDlg::PresetResistanceCalibration() {
+void CMyDlgPrivate::PresetResistanceCalibration() {
     LoadPreset(*this, {kCodeResistance400,
                        Choice::TwoWire,
                        0,
@@ -92,7 +92,7 @@ void CMyDlg::PresetResistanceCalibration() {
                        true});
 }
 
-void CMyDlg::PresetThermocoupleCalibration() {
+void CMyDlgPrivate::PresetThermocoupleCalibration() {
     LoadPreset(*this, {kCodeThermocoupleK,
                        Choice::InternalCjc,
                        0,

@@ -1,23 +1,20 @@
 // The buttons that write slices of the block, and "Load Buffer".
-#include "app/core/CMyDlg.h"
+#include "app/core/CMyDlgPrivate.h"
 #include "app/core/ControlIds.h"
 #include "config/ParamFields.h"
+#include "protocol/RequestTimers.h"
 
 namespace orv::app {
 
-namespace {
-constexpr unsigned kWriteTimeoutMs = 5000;
-}
-
-void CMyDlg::WriteParamSlice(std::uint8_t start, std::uint8_t count) {
+void CMyDlgPrivate::WriteParamSlice(std::uint8_t start, std::uint8_t count) {
     // The whole image is re-encoded whatever the slice, so the bytes sent are
     // always what the window shows now.
     EncodeParams();
     SendWriteParams(start, count);
-    window_.SetTimer(id::TimerWrite, kWriteTimeoutMs);
+    window_.SetTimer(id::TimerWrite, protocol::kWriteParamsTimeoutMs);
 }
 
-void CMyDlg::OnLoadBuffer() {
+void CMyDlgPrivate::OnLoadBuffer() {
     window_.SetCurSel(id::InputType, SettingsBuffer.inputType);
     Values.cjc = SettingsBuffer.cjc;
     Values.wiring = SettingsBuffer.wiring;

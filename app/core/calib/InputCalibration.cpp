@@ -3,12 +3,12 @@
 // step's update button sends the constant to the device.
 #include <span>
 
-#include "app/core/CMyDlg.h"
+#include "app/core/CMyDlgPrivate.h"
 #include "app/core/ControlIds.h"
 #include "calib/CalibrationMath.h"
 #include "config/TextConversions.h"
 #include "protocol/MeasureBlock.h"
-#include "protocol/engine/RequestTimers.h"
+#include "protocol/RequestTimers.h"
 
 namespace orv::app {
 
@@ -17,15 +17,15 @@ constexpr int kFirstStep = 1;
 constexpr int kLastStep = 5;
 }  // namespace
 
-void CMyDlg::StartCalibrationView(int step) {
+void CMyDlgPrivate::StartCalibrationView(int step) {
     if (step < kFirstStep || step > kLastStep) return;
     // Set before sending: the answer can only be routed by what is set now.
     MeasureStep = step;
     SendReadMeasure();
-    window_.SetTimer(id::TimerViewBase + step, kViewStepTimeoutMs);
+    window_.SetTimer(id::TimerViewBase + step, protocol::kViewStepTimeoutMs);
 }
 
-void CMyDlg::ApplyCalibrationView(int step) {
+void CMyDlgPrivate::ApplyCalibrationView(int step) {
     // The reference entries count as typed, without an update press.
     CollectSettings();
     const auto raw = protocol::DecodeMeasureBlock(std::span<const std::uint8_t, 18>(ReceiveBuffer.data() + 3, 18)).raw;

@@ -1,8 +1,9 @@
-#include "app/core/ConfigTransfer.h"
+#include "app/core/features/ConfigTransfer.h"
 
 #include <algorithm>
 #include <cmath>
 
+#include "app/core/CMyDlgPrivate.h"
 #include "app/core/ControlIds.h"
 #include "config/InputTypeCatalogue.h"
 #include "config/RangeFormat.h"
@@ -78,7 +79,12 @@ CapturedConfig CaptureConfig(const WindowServices& w, const config::ShownValues&
     return {std::move(rec), {}};
 }
 
-std::string ApplyConfigToWindow(CMyDlg& dlg, const config::ConfigRecord& record, bool withCalibration) {
+CapturedConfig CaptureConfig(CMyDlg& dlg, const LastBlockRead& lastRead) {
+    CMyDlgPrivate& d = CMyDlgPrivate::Of(dlg);
+    return CaptureConfig(d.Window(), d.ShownValues, lastRead);
+}
+
+std::string ApplyConfigToWindow(CMyDlgPrivate& dlg, const config::ConfigRecord& record, bool withCalibration) {
     WindowServices& w = dlg.Window();
     const int model = w.GetCurSel(id::ModelList);
     if (std::string why = config::CheckModelAccepts(model, record); !why.empty()) return why;
