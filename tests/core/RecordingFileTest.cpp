@@ -16,6 +16,8 @@
 #include "app/core/features/TrendTexts.h"
 #include "calib/LiveReadings.h"
 #include "calib/RecordingFile.h"
+#include "support/FakeWindow.h"
+#include "support/VirtualClock.h"
 
 namespace orv::calib {
 namespace {
@@ -125,14 +127,17 @@ private:
 TEST(ReadingRecorder, AFailedWriteEndsTheRecordingAndSaysSoOnce) {
     std::int64_t now = 1796778000000;
     LiveReadings live([&] { return WallTime{now += 1000, 0}; }, {});
-    std::vector<std::string> said;
-    live.onRecordingFailed = [&](const EndedRecording& e) { said.push_back(app::RecordingFailedText(e)); };
+    test::VirtualClock clock;
+    test::FakeWindow window(clock);
+    app::ReportRecordingFailures(live, window);  // as both front ends do
     live.StartRecording(std::make_unique<ReadingRecorder>(std::make_unique<FailingWriter>(3), "/data/run.csv"));
     ASSERT_STREQ(app::RecordItemText(live), "Stop Recording");
     for (int k = 0; k < 5; ++k) live.OnMeasurement({});
 
-    EXPECT_EQ(said, std::vector<std::string>{"Recording to \"/data/run.csv\" stopped after 2 readings: No space left on "
-                                             "device. The file holds every reading written before, each on a whole line."});
+    ASSERT_EQ(window.messages.size(), 1u);
+    EXPECT_EQ(window.messages[0].icon, app::MessageIcon::Stop);
+    EXPECT_EQ(window.messages[0].text, std::string("Recording to \"/data/run.csv\" stopped after 2 readings: No space left on "
+                                             "device. The file holds every reading written before, each on a whole line."));
     EXPECT_EQ(live.Recorder(), nullptr);
     EXPECT_STREQ(app::RecordItemText(live), "Record to CSV...");
     EXPECT_EQ(live.Series().Runs()[0].size(), 5u);  // the trend goes on
