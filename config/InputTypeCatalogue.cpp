@@ -1,5 +1,7 @@
 #include "config/InputTypeCatalogue.h"
 
+#include <algorithm>
+
 namespace orv::config {
 
 namespace {
@@ -12,24 +14,24 @@ constexpr unsigned kThermocouple = kCjcUpdate | kMillivoltCalibration | kAmbient
 constexpr unsigned kResistive = kWiringUpdate | kResistanceCalibration;
 
 constexpr std::array<InputTypeRow, 18> kInputTypes{{
-    {"TC - K", "TC- K", 0, "℃", "℃", kSensorModels, kThermocouple},
-    {"TC - E", "TC- E", 1, "℃", "℃", kSensorModels, kThermocouple},
-    {"TC - S", "TC- S", 2, "℃", "℃", kSensorModels, kThermocouple},
-    {"TC - B", "TC- B", 3, "℃", "℃", kSensorModels, kThermocouple},
-    {"TC - R", "TC- R", 4, "℃", "℃", kSensorModels, kThermocouple},
-    {"TC - J", "TC- J", 5, "℃", "℃", kSensorModels, kThermocouple},
-    {"TC - T", "TC- T", 6, "℃", "℃", kSensorModels, kThermocouple},
-    {"TC - N", "TC- N", 7, "℃", "℃", kSensorModels, kThermocouple},
-    {"-80mV ~ 80mV", "mV: -80 ~ 80mV", 15, "uV", "", kSensorModels, kMillivoltCalibration},
-    {"PT100", "RTD - PT100", 16, "℃", "", kSensorModels, kResistive},
-    {"Cu50", "RTD - Cu50", 17, "℃", "", kSensorModels, kResistive},
-    {"0 ~ 400Ω", "R: 0 ~ 400", 23, "Ω", "", kSensorModels, kResistive},
-    {"PT200", "RTD - PT200", 24, "℃", "", kSensorModels, kResistive},
-    {"PT500", "RTD - PT500", 25, "℃", "", kSensorModels, kResistive},
-    {"PT1000", "RTD - PT1000", 26, "℃", "", kSensorModels, kResistive},
-    {"0 ~ 4KΩ", "R: 0 ~ 4K", 31, "Ω", "", kSensorModels, kResistive},
-    {"Voltage", "Voltage", 32, "V", "", kVoltageCurrentModels | kUniversalModels, kVoltageCalibration},
-    {"Current", "Current", 33, "mA", "", kVoltageCurrentModels | kUniversalModels, kCurrentCalibration},
+    {"TC - K", "TC- K", 0, "℃", "℃", kSensorModels, kThermocouple, "tc-k"},
+    {"TC - E", "TC- E", 1, "℃", "℃", kSensorModels, kThermocouple, "tc-e"},
+    {"TC - S", "TC- S", 2, "℃", "℃", kSensorModels, kThermocouple, "tc-s"},
+    {"TC - B", "TC- B", 3, "℃", "℃", kSensorModels, kThermocouple, "tc-b"},
+    {"TC - R", "TC- R", 4, "℃", "℃", kSensorModels, kThermocouple, "tc-r"},
+    {"TC - J", "TC- J", 5, "℃", "℃", kSensorModels, kThermocouple, "tc-j"},
+    {"TC - T", "TC- T", 6, "℃", "℃", kSensorModels, kThermocouple, "tc-t"},
+    {"TC - N", "TC- N", 7, "℃", "℃", kSensorModels, kThermocouple, "tc-n"},
+    {"-80mV ~ 80mV", "mV: -80 ~ 80mV", 15, "uV", "", kSensorModels, kMillivoltCalibration, "mv"},
+    {"PT100", "RTD - PT100", 16, "℃", "", kSensorModels, kResistive, "pt100"},
+    {"Cu50", "RTD - Cu50", 17, "℃", "", kSensorModels, kResistive, "cu50"},
+    {"0 ~ 400Ω", "R: 0 ~ 400", 23, "Ω", "", kSensorModels, kResistive, "r400"},
+    {"PT200", "RTD - PT200", 24, "℃", "", kSensorModels, kResistive, "pt200"},
+    {"PT500", "RTD - PT500", 25, "℃", "", kSensorModels, kResistive, "pt500"},
+    {"PT1000", "RTD - PT1000", 26, "℃", "", kSensorModels, kResistive, "pt1000"},
+    {"0 ~ 4KΩ", "R: 0 ~ 4K", 31, "Ω", "", kSensorModels, kResistive, "r4k"},
+    {"Voltage", "Voltage", 32, "V", "", kVoltageCurrentModels | kUniversalModels, kVoltageCalibration, "voltage"},
+    {"Current", "Current", 33, "mA", "", kVoltageCurrentModels | kUniversalModels, kCurrentCalibration, "current"},
 }};
 
 constexpr std::array<ModelRow, kModelCount> kModels{{
@@ -93,6 +95,18 @@ int ListSize(int model) {
 int RowOfCode(int code) {
     for (std::size_t row = 0; row < kInputTypes.size(); ++row)
         if (kInputTypes[row].code == code) return static_cast<int>(row);
+    return kNoRow;
+}
+
+int RowOfWord(std::string_view word) {
+    const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+    for (std::size_t row = 0; row < kInputTypes.size(); ++row) {
+        const std::string_view w = kInputTypes[row].word;
+        if (w.size() == word.size() && std::equal(w.begin(), w.end(), word.begin(), [&](char a, char b) {
+                return a == lower(b);
+            }))
+            return static_cast<int>(row);
+    }
     return kNoRow;
 }
 

@@ -30,6 +30,7 @@ struct InputTypeRow {
     std::string_view ambientUnit;  // the ambient temperature label
     unsigned models;               // bit m set: model m offers this type
     unsigned buttons;              // ButtonGroup bits this type enables
+    std::string_view word;         // as scripts and files spell it: no spaces, no Ω
 };
 
 struct ModelRow {
@@ -67,5 +68,7 @@ int PositionOfRow(int model, int row);
 int ListSize(int model);
 // The row with this device code, kNoRow for a code no type uses.
 int RowOfCode(int code);
+// The row whose word this is (any case), kNoRow for none.
+int RowOfWord(std::string_view word);
 
 }  // namespace orv::config

@@ -6,6 +6,7 @@
 
 #include "app/core/CMyDlgPrivate.h"
 #include "app/core/ControlIds.h"
+#include "config/SettingCatalogue.h"
 #include "config/TextConversions.h"
 
 namespace orv::app {
@@ -87,7 +88,7 @@ void CMyDlgPrivate::PresetResistanceCalibration() {
                        Choice::TwoWire,
                        0,
                        400,
-                       {{id::ResistanceCal, static_cast<double>(kFactoryResistanceCal) / 50.0, true},
+                       {{id::ResistanceCal, static_cast<double>(kFactoryResistanceCal) / config::kResistanceCalScale, true},
                         {id::RefResistance, 400.5, true}},
                        true});
 }

@@ -4,6 +4,7 @@
 #include "app/core/CMyDlgPrivate.h"
 #include "app/core/ControlIds.h"
 #include "config/ParamFields.h"
+#include "config/SettingCatalogue.h"
 #include "config/RangeFormat.h"
 #include "config/TextConversions.h"
 
@@ -16,8 +17,7 @@ using config::TextToLow16;
 
 constexpr int kDampingMax = 15;
 constexpr std::uint8_t kNoModel = 255;
-// The block holds the resistance calibration value times this.
-constexpr double kResistanceScale = 50.0;
+constexpr double kResistanceScale = config::kResistanceCalScale;
 
 // Every field the window shows as a text, with the edit that shows it. The
 // second edits of the trims are left out: the encode never reads them.
@@ -25,20 +25,17 @@ struct TextField {
     int control;
     std::size_t offset;
     std::size_t width;
+    constexpr TextField(int c, config::Setting s)
+        : control(c), offset(config::InfoOf(s).offset), width(config::InfoOf(s).width) {}
 };
+using config::Setting;
 constexpr TextField kTextFields[] = {
-    {id::RangeZero, config::offset::rangeZero, 4},
-    {id::RangeFull, config::offset::rangeFull, 4},
-    {id::ResistanceCal, config::offset::resistanceCal, 4},
-    {id::MillivoltCal, config::offset::millivoltCal, 2},
-    {id::AmbientCal, config::offset::ambientCal, 2},
-    {id::Out1ZeroTrim, config::offset::out1ZeroTrim, 2},
-    {id::Out1FullTrim, config::offset::out1FullTrim, 2},
-    {id::Offset, config::offset::offsetCorrection, 1},
-    {id::VoltageCal, config::offset::voltageCal, 2},
-    {id::CurrentCal, config::offset::currentCal, 2},
-    {id::Out2ZeroTrim, config::offset::out2ZeroTrim, 2},
-    {id::Out2FullTrim, config::offset::out2FullTrim, 2},
+    {id::RangeZero, Setting::RangeZero},       {id::RangeFull, Setting::RangeFull},
+    {id::ResistanceCal, Setting::ResistanceCal}, {id::MillivoltCal, Setting::MillivoltCal},
+    {id::AmbientCal, Setting::AmbientCal},     {id::Out1ZeroTrim, Setting::Out1ZeroTrim},
+    {id::Out1FullTrim, Setting::Out1FullTrim}, {id::Offset, Setting::OffsetCorrection},
+    {id::VoltageCal, Setting::VoltageCal},     {id::CurrentCal, Setting::CurrentCal},
+    {id::Out2ZeroTrim, Setting::Out2ZeroTrim}, {id::Out2FullTrim, Setting::Out2FullTrim},
 };
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "app/core/ControlIds.h"
 #include "config/InputTypeCatalogue.h"
 #include "config/RangeFormat.h"
+#include "config/SettingCatalogue.h"
 #include "config/TextConversions.h"
 
 namespace orv::app {
@@ -51,12 +52,12 @@ CapturedConfig CaptureConfig(const WindowServices& w, const config::ShownValues&
     f.wireCount = static_cast<std::uint8_t>(wiring < 0 ? 4 : wiring + 2);
     f.rangeZero = config::TextToFloat(w.GetControlText(id::RangeZero));
     f.rangeFull = config::TextToFloat(w.GetControlText(id::RangeFull));
-    f.dampingLevel = static_cast<std::uint8_t>(std::clamp(w.GetCurSel(id::Damping), 0, 9));
+    f.dampingLevel = static_cast<std::uint8_t>(std::clamp(w.GetCurSel(id::Damping), 0, config::kMaxDampingLevel));
     f.breakAlarm = CheckedIndex(w, {id::BreakLow, id::BreakHigh}) == 1 ? 1 : 0;
     const int direction = CheckedIndex(w, {id::OutputNormal, id::OutputReverse});
     f.outputDirection = (direction == 0 || direction == -1) ? 1 : 0;
     f.offsetCorrection = static_cast<std::int8_t>(config::TextToLow8(w.GetControlText(id::Offset)));
-    f.resistanceCal = config::TextToFloat(w.GetControlText(id::ResistanceCal)) * 50.0f;
+    f.resistanceCal = config::TextToFloat(w.GetControlText(id::ResistanceCal)) * static_cast<float>(config::kResistanceCalScale);
     f.millivoltCal = static_cast<std::int16_t>(TextToLow16(w.GetControlText(id::MillivoltCal)));
     f.ambientCal = TextToLow16(w.GetControlText(id::AmbientCal));
     f.out1ZeroTrim = TextToLow16(w.GetControlText(id::Out1ZeroTrim));
@@ -112,7 +113,7 @@ std::string ApplyConfigToWindow(CMyDlgPrivate& dlg, const config::ConfigRecord& 
     v.outputDirection = f.outputDirection != 0 ? 0 : 1;
     v.Text(id::Offset) = config::IntToText(f.offsetCorrection);
     if (withCalibration) {
-        v.Text(id::ResistanceCal) = format(static_cast<double>(f.resistanceCal) / 50.0);
+        v.Text(id::ResistanceCal) = format(static_cast<double>(f.resistanceCal) / config::kResistanceCalScale);
         dlg.ShownValues.RememberFloat(at::resistanceCal, v.Text(id::ResistanceCal), f.resistanceCal);
         v.Text(id::MillivoltCal) = config::IntToText(f.millivoltCal);
         v.Text(id::AmbientCal) = config::IntToText(f.ambientCal);
