@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "protocol/MeasureBlock.h"
@@ -28,6 +29,13 @@ struct StampedReading {
     std::string unit;
 };
 
+// How a recording ended: stopped by the user, or failed (error says why).
+struct EndedRecording {
+    std::filesystem::path file;
+    std::size_t count = 0;
+    std::string error;
+};
+
 class LiveReadings {
 public:
     static constexpr std::size_t kKeptForReport = 10;
@@ -39,8 +47,14 @@ public:
 
     // Replaces a recording that runs; Recorder()->Error() says if it failed to start.
     void StartRecording(const std::filesystem::path& file);
+    void StartRecording(std::unique_ptr<ReadingRecorder> recorder);
     void StopRecording();
+    // The recording that runs; none once it has ended, by the user or by a failed write.
     const ReadingRecorder* Recorder() const { return recorder_.get(); }
+    const std::optional<EndedRecording>& LastEnded() const { return ended_; }
+
+    // Called once when a write fails, after the recording has ended.
+    std::function<void(const EndedRecording&)> onRecordingFailed;
 
     const TrendSeries& Series() const { return series_; }
     // Oldest first, at most kKeptForReport.
@@ -60,6 +74,7 @@ private:
     TrendSeries series_;
     std::deque<StampedReading> last_;
     std::unique_ptr<ReadingRecorder> recorder_;
+    std::optional<EndedRecording> ended_;
 };
 
 }  // namespace orv::calib

@@ -3,6 +3,11 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#if defined(_WIN32)
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace orv::calib {
 
@@ -70,28 +75,74 @@ std::string CsvLine(std::string_view isoTime, const protocol::MeasureBlock& bloc
     return line;
 }
 
-ReadingRecorder::ReadingRecorder(const std::filesystem::path& file) : file_(file) {
-#if defined(_WIN32)
-    out_ = _wfopen(file.c_str(), L"wb");  // the narrow call would read the name in the ANSI code page
-#else
-    out_ = std::fopen(file.c_str(), "wb");
-#endif
-    if (!out_) {
-        error_ = std::strerror(errno);
-        return;
+namespace {
+
+class FileLineWriter : public LineWriter {
+public:
+    explicit FileLineWriter(std::FILE* out) : out_(out) {
+        // Unbuffered: each line goes out in one write, and a failed one
+        // leaves nothing in a buffer that closing would write after it.
+        std::setvbuf(out_, nullptr, _IONBF, 0);
     }
+    ~FileLineWriter() override { std::fclose(out_); }
+
+    std::string Append(std::string_view text) override {
+        errno = 0;
+        const std::size_t put = std::fwrite(text.data(), 1, text.size(), out_);
+        if (put == text.size() && std::fflush(out_) == 0) {
+            whole_ += static_cast<long long>(text.size());
+            return {};
+        }
+        const std::string why = std::strerror(errno ? errno : EIO);
+        // What reached the disk of a cut line goes again; cutting a file
+        // short needs no space.
+        std::clearerr(out_);
+#if defined(_WIN32)
+        _chsize_s(_fileno(out_), whole_);
+#else
+        if (::ftruncate(fileno(out_), static_cast<off_t>(whole_)) != 0) { /* the cut line stays: nothing better to do */ }
+#endif
+        return why;
+    }
+
+private:
+    std::FILE* out_;
+    long long whole_ = 0;  // bytes of whole lines in the file
+};
+
+}  // namespace
+
+std::unique_ptr<LineWriter> OpenLineFile(const std::filesystem::path& file, std::string& error) {
+#if defined(_WIN32)
+    std::FILE* out = _wfopen(file.c_str(), L"wb");  // the narrow call would read the name in the ANSI code page
+#else
+    std::FILE* out = std::fopen(file.c_str(), "wb");
+#endif
+    if (!out) {
+        error = std::strerror(errno);
+        return nullptr;
+    }
+    error.clear();
+    return std::make_unique<FileLineWriter>(out);
+}
+
+ReadingRecorder::ReadingRecorder(const std::filesystem::path& file) : file_(file) {
+    out_ = OpenLineFile(file, error_);
+    if (out_) Put(std::string(kHeader));
+}
+
+ReadingRecorder::ReadingRecorder(std::unique_ptr<LineWriter> writer, const std::filesystem::path& file)
+    : file_(file), out_(std::move(writer)) {
     Put(std::string(kHeader));
 }
 
-ReadingRecorder::~ReadingRecorder() {
-    if (out_) std::fclose(out_);
-}
+ReadingRecorder::~ReadingRecorder() = default;
 
 bool ReadingRecorder::Put(const std::string& line) {
     if (!out_ || !error_.empty()) return false;
-    const std::string text = line + "\n";
-    if (std::fwrite(text.data(), 1, text.size(), out_) != text.size() || std::fflush(out_) != 0) {
-        error_ = std::strerror(errno);
+    error_ = out_->Append(line + "\n");
+    if (!error_.empty()) {
+        out_.reset();  // closed at once: the file is whole and may be looked at
         return false;
     }
     return true;

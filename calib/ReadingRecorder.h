@@ -1,9 +1,12 @@
 #pragma once
-// Live readings to a CSV file, one line per reading as it arrives, flushed
-// at once: a pulled plug or a crash loses at most the line being written.
+// Live readings to a CSV file, one line per reading as it arrives, written
+// through at once: a pulled plug or a crash loses at most the line being
+// written, and a write that fails (a full disk) takes back what it wrote of
+// its line, so the file ends on a whole line.
 #include <cstddef>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -11,12 +14,25 @@
 
 namespace orv::calib {
 
+// Where the lines go. Append writes all of text or, failing, none of it
+// stays behind, and says why (empty when written).
+class LineWriter {
+public:
+    virtual ~LineWriter() = default;
+    virtual std::string Append(std::string_view text) = 0;
+};
+
+// A file created or replaced; Open's error is empty when it is open.
+std::unique_ptr<LineWriter> OpenLineFile(const std::filesystem::path& file, std::string& error);
+
 class ReadingRecorder {
 public:
     static constexpr std::string_view kHeader = "time,measured,ambient,unit,rv0,rv1,rv2,rv3,rv4";
 
     // Creates or replaces the file and writes the header; check Error().
     explicit ReadingRecorder(const std::filesystem::path& file);
+    // The same on a writer of the caller's; file names it in messages.
+    ReadingRecorder(std::unique_ptr<LineWriter> writer, const std::filesystem::path& file);
     ~ReadingRecorder();
     ReadingRecorder(const ReadingRecorder&) = delete;
     ReadingRecorder& operator=(const ReadingRecorder&) = delete;
@@ -34,7 +50,7 @@ private:
     bool Put(const std::string& line);
 
     std::filesystem::path file_;
-    std::FILE* out_ = nullptr;
+    std::unique_ptr<LineWriter> out_;
     std::size_t count_ = 0;
     std::string error_;
 };

@@ -15,6 +15,12 @@ struct TrendPoint {
     double ambient;
 };
 
+// The lowest and highest finite value in a time window, and how many.
+struct ValueSpan {
+    double min = 0, max = 0;
+    std::size_t count = 0;
+};
+
 // Over the points of a time window; nothing when it holds none.
 struct TrendStats {
     std::size_t count = 0;
@@ -34,9 +40,18 @@ public:
 
     // Of the measured value (or the ambient temperature) over [fromMs, toMs].
     std::optional<TrendStats> Stats(std::int64_t fromMs, std::int64_t toMs, bool ambient = false) const;
+    // The same, extremes only, at a cost that grows with the window's
+    // share of a block rather than with its readings: a redraw of a week
+    // needs them before it can lay out its axes.
+    ValueSpan Extremes(std::int64_t fromMs, std::int64_t toMs, bool ambient = false) const;
 
 private:
+    static constexpr std::size_t kBlock = 256;
+    struct Block {
+        ValueSpan of[2];  // measured, ambient
+    };
     std::vector<std::vector<TrendPoint>> runs_;
+    std::vector<std::vector<Block>> blocks_;  // run by run, kBlock readings each
     bool broken_ = true;
 };
 

@@ -24,3 +24,7 @@ set_target_properties(orvane_link orvane_front orvane PROPERTIES AUTOMOC ON)
 
 # --- installation and the Debian package ------------------------------------
 include(cmake/Packaging.cmake)
+
+# The trend's redraw speed, on the painter the window uses.
+add_executable(orvane_trend_bench bench/trend/TrendBench.cpp)
+target_link_libraries(orvane_trend_bench PRIVATE orvane_front)

@@ -111,6 +111,26 @@ expect_box 'Update Success !'
 # Function 16, length 2, address 2 (cjcMode), 0 for the external sensor, CRC-8/MAXIM.
 grep -qi -- '-> 00 10 02 02 00 E6' "$work/sim.log" || fail "the CJC write did not reach the device as 00 10 02 02 00 E6"
 import -window root "$shots/windows-standard.png"
+
+echo "gui-test: the trend opened with Ctrl+T during the poll plots the readings beside the dialog"
+click "$main_title" 1031                        # "Auto Upload"
+click "$main_title" 1003                        # the keys go to a control that has the focus
+xdotool key ctrl+t
+trend_title='Trend - Orvane Revuvuvi'
+probe wait "$trend_title" 10 || fail "Ctrl+T opened no trend window"
+# The statistics line counts the readings plotted.
+deadline=$((SECONDS + 30))
+until field "$trend_title" 111 9 | grep -Eq 'Ambient temperature .*\(2[0-9] readings\)'; do
+  ((SECONDS < deadline)) || fail "the trend shows no 20 readings: '$(field "$trend_title" 111 9)'"
+  sleep 0.5
+done
+read -r tl tt tr tb < <(probe rect "$trend_title" | tr -d '\r')
+for id in 1031 1032 1; do                        # the poll buttons and "Exit" stay uncovered
+  read -r bx by < <(probe dump "$main_title" | tr -d '\r' | awk -F'\t' -v id="$id" '$1 == id { print $7, $8; exit }')
+  if ((bx >= tl && bx < tr && by >= tt && by < tb)); then fail "the trend covers control $id"; fi
+done
+import -window root "$shots/windows-trend.png"
+click "$main_title" 1032                        # "Stop Upload"
 close_program "$app"
 
 echo "gui-test: without a bridge the user is asked to choose and COM2 is preselected"

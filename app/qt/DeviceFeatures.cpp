@@ -13,6 +13,8 @@
 
 #include "app/core/ControlIds.h"
 #include "app/core/features/FileFeatures.h"
+#include "app/core/features/TrendTexts.h"
+#include "calib/TrendPlacement.h"
 #include "app/qt/CMyDlgWindow.h"
 #include "app/qt/DeviceReport.h"
 #include "app/qt/TrendWindow.h"
@@ -27,6 +29,26 @@ std::filesystem::path ToPath(const QString& file) { return std::filesystem::path
 QString FromUtf8(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 
+// Beside the dialog where the screen leaves room, else clear of its poll
+// and exit buttons. The frame the window manager adds is left to it.
+QRect TrendPlace(CMyDlgWindow& window, QSize wanted, QSize least) {
+    const auto toPixels = [](const QRect& r) { return calib::PixelRect{r.left(), r.top(), r.width(), r.height()}; };
+    QRect buttons;
+    for (int controlId : {id::AutoUpload, id::StopUpload, id::Exit})
+        if (const QWidget* c = window.Control(controlId)) buttons |= QRect(c->mapToGlobal(QPoint(0, 0)), c->size());
+    calib::PlacementRequest r;
+    const QScreen* screen = window.screen();
+    r.screen = toPixels(screen ? screen->availableGeometry() : QRect(0, 0, 1280, 1024));
+    r.dialog = toPixels(window.frameGeometry());
+    r.buttons = toPixels(buttons);
+    r.wantedWidth = wanted.width();
+    r.wantedHeight = wanted.height();
+    r.leastWidth = std::max(least.width(), 520);
+    r.leastHeight = std::max(least.height(), 360);
+    const calib::PixelRect placed = calib::PlaceTrend(r);
+    return QRect(placed.left, placed.top, placed.width, placed.height);
+}
+
 }  // namespace
 
 DeviceFeatures::DeviceFeatures(CMyDlgWindow& window) : window_(window) {
@@ -36,9 +58,8 @@ DeviceFeatures::DeviceFeatures(CMyDlgWindow& window) : window_(window) {
             return calib::WallTime{now.toMSecsSinceEpoch(), now.offsetFromUtc() / 60};
         },
         [this] { return window_.Services().GetControlText(id::UnitMeasured); });
-    live_->onChange = [this] {
-        if (trend_) trend_->Refresh();
-    };
+    live_->onChange = [this] { Changed(); };
+    ReportRecordingFailures(*live_, window_.Services());
     window_.Core().AddObserver(&lastRead_);
     feed_ = std::make_unique<ReadingsFeed>(*live_);
     window_.Core().AddObserver(feed_.get());
@@ -54,8 +75,9 @@ DeviceFeatures::DeviceFeatures(CMyDlgWindow& window) : window_(window) {
     add(FromUtf8(text::kOpenConfiguration), QKeySequence(Qt::CTRL | Qt::Key_O), &DeviceFeatures::OpenConfiguration);
     add(FromUtf8(text::kSaveConfiguration), QKeySequence(Qt::CTRL | Qt::Key_S), &DeviceFeatures::SaveConfiguration);
     actions_ << nullptr;
-    add(tr("Trend..."), QKeySequence(Qt::CTRL | Qt::Key_T), &DeviceFeatures::ShowTrend);
-    add(FromUtf8(text::kRecordCsv), QKeySequence(Qt::CTRL | Qt::Key_R), &DeviceFeatures::RecordCsv);
+    add(FromUtf8(text::kTrend), QKeySequence(Qt::CTRL | Qt::Key_T), &DeviceFeatures::ShowTrend);
+    add(FromUtf8(text::kRecordCsv), QKeySequence(Qt::CTRL | Qt::Key_R), &DeviceFeatures::RecordOrStop);
+    record_ = actions_.back();
     add(tr("Device Report..."), QKeySequence(Qt::CTRL | Qt::Key_P), &DeviceFeatures::DeviceReport);
 }
 
@@ -71,13 +93,26 @@ void DeviceFeatures::Complain(const QString& text) {
     window_.Services().MessageBox(text.toStdString(), MessageIcon::Stop);
 }
 
-QString DeviceFeatures::AskForFile(bool save, const QString& caption, const QString& filter, const QString& suffix) {
+void DeviceFeatures::Changed() {
+    record_->setText(QString::fromUtf8(RecordItemText(*live_)));
+    if (trend_) trend_->Refresh();
+}
+
+calib::DialogContext DeviceFeatures::DialogNow() const {
+    const QDateTime now = QDateTime::currentDateTime();
+    const QtWindowServices& services = window_.Services();
+    return {now.toMSecsSinceEpoch(), now.offsetFromUtc() / 60, services.GetControlText(id::UnitMeasured),
+            services.GetControlText(id::UnitAmbient), ShownOutputRange(services)};
+}
+
+QString DeviceFeatures::AskForFile(QWidget* parent, bool save, const QString& caption, const QString& filter,
+                                   const QString& suffix) {
     // The last folder is the only thing these features remember between runs.
     QSettings settings(QStringLiteral("orvane"), QStringLiteral("orvane"));
     QString folder = settings.value(kLastFolderKey).toString();
     if (folder.isEmpty() || !QDir(folder).exists())
         folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    QFileDialog dialog(&window_, caption, folder, filter);
+    QFileDialog dialog(parent, caption, folder, filter);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(suffix);
@@ -108,13 +143,13 @@ QString DeviceFeatures::WriteReportTo(const QString& file) {
 
 void DeviceFeatures::SaveConfiguration() {
     const QString file =
-        AskForFile(true, FromUtf8(text::kSaveConfigurationCaption), FromUtf8(text::kConfigurationFiles), "json");
+        AskForFile(&window_, true, FromUtf8(text::kSaveConfigurationCaption), FromUtf8(text::kConfigurationFiles), "json");
     if (file.isEmpty()) return;
     if (const QString error = SaveConfigurationTo(file); !error.isEmpty()) Complain(error);
 }
 
 void DeviceFeatures::OpenConfiguration() {
-    const QString file = AskForFile(false, FromUtf8(text::kOpenConfigurationCaption),
+    const QString file = AskForFile(&window_, false, FromUtf8(text::kOpenConfigurationCaption),
                                     FromUtf8(text::kConfigurationFiles) + ";;" + FromUtf8(text::kAllFiles), "json");
     if (file.isEmpty()) return;
     if (const QString error = OpenConfigurationFrom(file); !error.isEmpty()) Complain(error);
@@ -122,27 +157,32 @@ void DeviceFeatures::OpenConfiguration() {
 
 void DeviceFeatures::ShowTrend() {
     if (!trend_) {
-        trend_ = new TrendWindow(*live_, [this] { return FromUtf8(window_.Services().GetControlText(id::UnitMeasured)); });
+        // A child of the dialog: the dialog runs modally, and Qt lets a
+        // modal window's own children take input while it blocks all others.
+        trend_ = new TrendWindow(*live_, [this] { return DialogNow(); }, &window_);
         trend_->setAttribute(Qt::WA_DeleteOnClose, false);
+        trend_->askForFile = [this](QWidget* parent, bool save, const QString& caption, const QString& filter,
+                                    const QString& suffix) { return AskForFile(parent, save, caption, filter, suffix); };
+        trend_->complain = [this](const QString& text) { Complain(text); };
         trend_->onRecord = [this] { RecordCsv(); };
         trend_->onStopRecording = [this] { live_->StopRecording(); };
-        // Beside the dialog, where the screen leaves room for it.
-        const QRect dialog = window_.frameGeometry();
-        QPoint at(dialog.right() + 8, dialog.top());
-        if (const QScreen* screen = window_.screen()) {
-            const QRect room = screen->availableGeometry();
-            if (at.x() + trend_->sizeHint().width() > room.right())
-                at.setX(std::max(room.left(), room.right() - trend_->sizeHint().width()));
-        }
-        trend_->move(at);
+        trend_->setGeometry(TrendPlace(window_, trend_->sizeHint(), trend_->minimumSizeHint()));
     }
     trend_->show();
     trend_->raise();
     trend_->activateWindow();
 }
 
+void DeviceFeatures::RecordOrStop() {
+    if (live_->Recorder())
+        live_->StopRecording();
+    else
+        RecordCsv();
+}
+
 void DeviceFeatures::RecordCsv() {
-    const QString file = AskForFile(true, FromUtf8(text::kRecordCsvCaption), FromUtf8(text::kCsvFiles), "csv");
+    QWidget* over = trend_ && trend_->isActiveWindow() ? static_cast<QWidget*>(trend_) : &window_;
+    const QString file = AskForFile(over, true, FromUtf8(text::kRecordCsvCaption), FromUtf8(text::kCsvFiles), "csv");
     if (file.isEmpty()) return;
     if (const QString error = RecordCsvTo(file); !error.isEmpty()) {
         Complain(error);
@@ -152,7 +192,7 @@ void DeviceFeatures::RecordCsv() {
 }
 
 void DeviceFeatures::DeviceReport() {
-    const QString file = AskForFile(true, tr("Device Report"), tr("PDF documents (*.pdf)"), "pdf");
+    const QString file = AskForFile(&window_, true, tr("Device Report"), tr("PDF documents (*.pdf)"), "pdf");
     if (file.isEmpty()) return;
     if (const QString error = WriteReportTo(file); !error.isEmpty()) Complain(error);
 }

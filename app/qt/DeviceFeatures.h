@@ -12,6 +12,7 @@
 #include "app/core/features/ConfigTransfer.h"
 #include "app/core/features/ReadingsFeed.h"
 #include "calib/LiveReadings.h"
+#include "calib/TrendView.h"
 
 class QAction;
 class QWidget;
@@ -35,6 +36,8 @@ public:
     void SaveConfiguration();
     void OpenConfiguration();
     void ShowTrend();
+    // Starts a recording after asking for its file, or ends the one that runs.
+    void RecordOrStop();
     void RecordCsv();
     void DeviceReport();
 
@@ -48,7 +51,9 @@ public:
     const calib::LiveReadings& Live() const { return *live_; }
 
 private:
-    QString AskForFile(bool save, const QString& caption, const QString& filter, const QString& suffix);
+    QString AskForFile(QWidget* parent, bool save, const QString& caption, const QString& filter, const QString& suffix);
+    calib::DialogContext DialogNow() const;
+    void Changed();
     void Complain(const QString& text);
 
     CMyDlgWindow& window_;
@@ -57,6 +62,7 @@ private:
     std::unique_ptr<ReadingsFeed> feed_;
     QPointer<TrendWindow> trend_;
     QList<QAction*> actions_;
+    QAction* record_ = nullptr;
 };
 
 }  // namespace orv::app::qt

@@ -1,68 +1,118 @@
 #include "app/qt/TrendWindow.h"
 
-#include <QChart>
-#include <QChartView>
-#include <QDateTime>
-#include <QDateTimeAxis>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QHBoxLayout>
+#include <QImageWriter>
 #include <QLabel>
-#include <QLineSeries>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
-#include <QValueAxis>
+#include <QSaveFile>
 #include <QVBoxLayout>
-#include <algorithm>
-#include <cmath>
+#include <QWheelEvent>
 
 #include "app/core/features/FileFeatures.h"
+#include "app/core/features/TrendTexts.h"
+#include "app/qt/TrendPainter.h"
 
 namespace orv::app::qt {
 
 namespace {
 
-const QColor kMeasuredColour(0x1f, 0x5f, 0xbf);
-const QColor kAmbientColour(0xd0, 0x60, 0x20);
-
-QString Number(double v) { return QString::number(v, 'g', 6); }
-
-QString StatsLine(const QString& what, const std::optional<calib::TrendStats>& s, const QString& unit) {
-    if (!s) return what + QStringLiteral(": no readings shown");
-    return QStringLiteral("%1 (%2): min %3  max %4  mean %5  std. dev. %6  (%7 readings)")
-        .arg(what, unit.isEmpty() ? QStringLiteral("-") : unit, Number(s->min), Number(s->max), Number(s->mean),
-             Number(s->stddev))
-        .arg(s->count);
-}
+QString FromUtf8(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+std::filesystem::path ToPath(const QString& file) { return std::filesystem::path(file.toStdU16String()); }
 
 }  // namespace
 
-TrendWindow::TrendWindow(const calib::LiveReadings& live, std::function<QString()> unit, QWidget* parent)
-    : QWidget(parent, Qt::Window), live_(live), unit_(std::move(unit)) {
-    setWindowTitle(tr("Trend - Orvane Revuvuvi"));
-    chart_ = new QChart;
-    // The chart's own legend would list every run of every curve; one line
-    // of our own names the two quantities.
-    chart_->legend()->hide();
-    timeAxis_ = new QDateTimeAxis;
-    timeAxis_->setFormat(QStringLiteral("HH:mm:ss"));
-    timeAxis_->setTickCount(6);
-    measuredAxis_ = new QValueAxis;
-    measuredAxis_->setLinePenColor(kMeasuredColour);
-    ambientAxis_ = new QValueAxis;
-    ambientAxis_->setLinePenColor(kAmbientColour);
-    ambientAxis_->setTitleText(QStringLiteral("Ambient (℃)"));
-    chart_->addAxis(timeAxis_, Qt::AlignBottom);
-    chart_->addAxis(measuredAxis_, Qt::AlignLeft);
-    chart_->addAxis(ambientAxis_, Qt::AlignRight);
-    view_ = new QChartView(chart_);
-    view_->setRenderHint(QPainter::Antialiasing);
-    view_->setMinimumSize(720, 440);
+// The plots: paints the view's scene and hands it the mouse.
+class TrendCanvas : public QWidget {
+public:
+    TrendCanvas(calib::TrendView& view, std::function<calib::DialogContext()> dialog, std::function<void()> zoomed,
+                QWidget* parent)
+        : QWidget(parent), view_(view), dialog_(std::move(dialog)), zoomed_(std::move(zoomed)) {
+        setMouseTracking(true);
+        setMinimumSize(480, 300);
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+    QSize sizeHint() const override { return {860, 480}; }
 
-    pause_ = new QPushButton(tr("Pause"));
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        view_.Build(width(), height(), TrendTextMetrics(painter.fontMetrics()), dialog_ ? dialog_() : calib::DialogContext{});
+        PaintTrendScene(painter, view_.Last(), view_.DragRect());
+    }
+    void wheelEvent(QWheelEvent* e) override {
+        const int notches = e->angleDelta().y() / 120;
+        if (view_.Wheel(e->position().toPoint().x(), notches)) Changed();
+        e->accept();
+    }
+    void mousePressEvent(QMouseEvent* e) override {
+        if (e->button() == Qt::LeftButton && view_.Press(e->position().toPoint().x(), e->position().toPoint().y())) update();
+    }
+    void mouseMoveEvent(QMouseEvent* e) override {
+        if (view_.Move(e->position().toPoint().x(), e->position().toPoint().y())) update();
+    }
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        if (e->button() == Qt::LeftButton && view_.Release(e->position().toPoint().x(), e->position().toPoint().y()))
+            Changed();
+    }
+    void mouseDoubleClickEvent(QMouseEvent* e) override {
+        if (e->button() == Qt::LeftButton && view_.DoubleClick()) Changed();
+    }
+    void leaveEvent(QEvent*) override {
+        if (view_.Leave()) update();
+    }
+
+private:
+    void Changed() {
+        if (zoomed_) zoomed_();
+        update();
+    }
+
+    calib::TrendView& view_;
+    std::function<calib::DialogContext()> dialog_;
+    std::function<void()> zoomed_;
+};
+
+TrendWindow::TrendWindow(const calib::LiveReadings& live, std::function<calib::DialogContext()> dialog, QWidget* parent)
+    : QWidget(parent, Qt::Window), live_(live), dialog_(std::move(dialog)), view_(live.Series()) {
+    setWindowTitle(QString::fromUtf8(text::kTrendCaption));
+    canvas_ = new TrendCanvas(view_, dialog_, [this] { Refresh(); }, this);
+
+    span_ = new QComboBox;
+    for (const char* span : text::kSpans) span_->addItem(QString::fromUtf8(span));
+    span_->setCurrentIndex(static_cast<int>(view_.Viewport().Span()));
+    pause_ = new QPushButton(QString::fromUtf8(text::kPause));
     pause_->setCheckable(true);
-    whole_ = new QPushButton(tr("Whole Run"));
-    whole_->setCheckable(true);
+    follow_ = new QPushButton(QString::fromUtf8(text::kFollow));
+    output_ = new QCheckBox(QString::fromUtf8(text::kShowOutput));
+    open_ = new QPushButton(QString::fromUtf8(text::kOpenRecording));
+    liveButton_ = new QPushButton(QString::fromUtf8(text::kLiveReadings));
+    save_ = new QPushButton(QString::fromUtf8(text::kSaveImage));
     record_ = new QPushButton(QString::fromUtf8(text::kRecordCsv));
+
+    connect(span_, &QComboBox::activated, this, [this](int index) {
+        view_.Viewport().SetSpan(static_cast<calib::TrendSpan>(index));
+        view_.Viewport().Follow();
+        Refresh();
+    });
     connect(pause_, &QPushButton::toggled, this, &TrendWindow::SetPaused);
-    connect(whole_, &QPushButton::toggled, this, &TrendWindow::SetWholeRun);
+    connect(follow_, &QPushButton::clicked, this, [this] {
+        view_.DoubleClick();
+        Refresh();
+    });
+    connect(output_, &QCheckBox::toggled, this, [this](bool on) {
+        view_.SetShowOutput(on);
+        Refresh();
+    });
+    connect(open_, &QPushButton::clicked, this, &TrendWindow::OpenRecording);
+    connect(liveButton_, &QPushButton::clicked, this, [this] {
+        view_.ShowLive();
+        Refresh();
+    });
+    connect(save_, &QPushButton::clicked, this, &TrendWindow::SaveImage);
     connect(record_, &QPushButton::clicked, this, [this] {
         if (live_.Recorder()) {
             if (onStopRecording) onStopRecording();
@@ -71,133 +121,90 @@ TrendWindow::TrendWindow(const calib::LiveReadings& live, std::function<QString(
         }
     });
 
-    auto* legend = new QLabel(
-        QStringLiteral("<span style=\"color:%1\">&#9632;</span> %2 &nbsp;&nbsp; <span style=\"color:%3\">&#9632;</span> %4")
-            .arg(kMeasuredColour.name(), tr("Measured value (left axis)"), kAmbientColour.name(),
-                 tr("Ambient temperature (right axis)")));
-    legend->setAlignment(Qt::AlignCenter);
     stats_ = new QLabel;
     stats_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     status_ = new QLabel;
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    status_->setWordWrap(true);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(pause_);
-    buttons->addWidget(whole_);
-    buttons->addStretch();
-    buttons->addWidget(record_);
+    auto* controls = new QHBoxLayout;
+    for (QWidget* w : std::initializer_list<QWidget*>{span_, pause_, follow_, output_}) controls->addWidget(w);
+    controls->addStretch();
+    for (QWidget* w : std::initializer_list<QWidget*>{open_, liveButton_, save_, record_}) controls->addWidget(w);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(view_, 1);
-    layout->addWidget(legend);
-    layout->addLayout(buttons);
+    layout->addLayout(controls);
+    layout->addWidget(canvas_, 1);
     layout->addWidget(stats_);
     layout->addWidget(status_);
     Refresh();
 }
 
+TrendWindow::~TrendWindow() = default;
+
+QWidget* TrendWindow::Canvas() const { return canvas_; }
+
 void TrendWindow::SetPaused(bool paused) {
-    if (paused && !pausedAt_) pausedAt_ = live_.Series().LastMs() ? *live_.Series().LastMs() : QDateTime::currentMSecsSinceEpoch();
-    if (!paused) pausedAt_.reset();
+    view_.SetPaused(paused, dialog_ ? dialog_().nowMs : 0);
     if (pause_->isChecked() != paused) pause_->setChecked(paused);
     Refresh();
 }
 
-void TrendWindow::SetWholeRun(bool whole) {
-    if (whole_->isChecked() != whole) whole_->setChecked(whole);
-    Refresh();
-}
-
-std::pair<qint64, qint64> TrendWindow::ShownRange() const {
-    const auto& series = live_.Series();
-    const qint64 latest = series.LastMs() ? *series.LastMs() : QDateTime::currentMSecsSinceEpoch();
-    const qint64 end = pausedAt_.value_or(latest);
-    if (whole_->isChecked() && !series.Empty()) return {std::min<qint64>(*series.FirstMs(), end), end};
-    return {end - kSpanMs, end};
+void TrendWindow::Refresh() {
+    const calib::DialogContext context = dialog_ ? dialog_() : calib::DialogContext{};
+    stats_->setText(FromUtf8(TrendStatsText(view_, context.nowMs, context.measuredUnit, context.ambientUnit)));
+    status_->setText(FromUtf8(TrendStatusText(live_, view_, shownFile_)));
+    record_->setText(QString::fromUtf8(RecordItemText(live_)));
+    liveButton_->setVisible(view_.ShownRecording() != nullptr);
+    follow_->setEnabled(view_.Viewport().Zoomed());
+    canvas_->update();
 }
 
 QString TrendWindow::StatsText() const { return stats_->text(); }
 QString TrendWindow::StatusText() const { return status_->text(); }
-int TrendWindow::CurveSegments() const { return segments_; }
 
-QLineSeries* TrendWindow::Curve(int index, bool ambient) {
-    auto& curves = ambient ? ambientCurves_ : measuredCurves_;
-    while (static_cast<int>(curves.size()) <= index) {
-        auto* series = new QLineSeries;
-        series->setColor(ambient ? kAmbientColour : kMeasuredColour);
-        series->setName(ambient ? tr("Ambient temperature") : tr("Measured value"));
-        // A run of one reading (between two missed polls) is a dot, not nothing.
-        series->setPointsVisible(true);
-        chart_->addSeries(series);
-        series->attachAxis(timeAxis_);
-        series->attachAxis(ambient ? ambientAxis_ : measuredAxis_);
-        curves.push_back(series);
-    }
-    return curves[static_cast<std::size_t>(index)];
+QString TrendWindow::OpenRecordingFrom(const QString& file) {
+    std::optional<calib::Recording> recording;
+    if (const std::string error = app::OpenRecordingFrom(ToPath(file), recording); !error.empty()) return FromUtf8(error);
+    shownFile_ = ToPath(file);
+    view_.ShowRecording(std::move(*recording));
+    pause_->setChecked(false);
+    Refresh();
+    return {};
 }
 
-void TrendWindow::Refresh() {
-    const QString unit = unit_ ? unit_() : QString();
-    const auto [from, to] = ShownRange();
-
-    // Each unbroken run is a curve of its own, so a missed poll leaves a gap
-    // instead of a line across the time nobody measured. The curves are kept
-    // and refilled rather than replaced every second.
-    segments_ = 0;
-    double lo = INFINITY, hi = -INFINITY, alo = INFINITY, ahi = -INFINITY;
-    for (const auto& run : live_.Series().Runs()) {
-        if (run.empty() || run.back().ms < from || run.front().ms > to) continue;
-        QList<QPointF> measured, ambient;
-        for (const auto& p : run) {
-            if (p.ms < from || p.ms > to) continue;
-            if (std::isfinite(p.measured)) {
-                measured.append(QPointF(static_cast<qreal>(p.ms), p.measured));
-                lo = std::min(lo, p.measured);
-                hi = std::max(hi, p.measured);
-            }
-            if (std::isfinite(p.ambient)) {
-                ambient.append(QPointF(static_cast<qreal>(p.ms), p.ambient));
-                alo = std::min(alo, p.ambient);
-                ahi = std::max(ahi, p.ambient);
-            }
+QString TrendWindow::SaveImageTo(const QString& file) {
+    // Through a save file, so that a full disk shows at commit instead of
+    // leaving a cut-off PNG behind a success.
+    QSaveFile out(file);
+    QString error;
+    if (out.open(QIODevice::WriteOnly)) {
+        QImageWriter writer(&out, "png");
+        if (!writer.write(canvas_->grab().toImage())) {
+            error = writer.errorString();
+            out.cancelWriting();
+        } else if (!out.commit()) {
+            error = out.errorString();
         }
-        Curve(segments_, false)->replace(measured);
-        Curve(segments_, true)->replace(ambient);
-        ++segments_;
-    }
-    for (int k = segments_; k < static_cast<int>(measuredCurves_.size()); ++k) {
-        measuredCurves_[static_cast<std::size_t>(k)]->clear();
-        ambientCurves_[static_cast<std::size_t>(k)]->clear();
-    }
-    const auto pad = [](double& a, double& b) {
-        if (!std::isfinite(a)) a = 0, b = 1;
-        // A steady reading still gets a visible band around it.
-        const double margin = b > a ? (b - a) * 0.1 : std::max(std::fabs(a) * 0.01, 0.1);
-        a -= margin;
-        b += margin;
-    };
-    pad(lo, hi);
-    pad(alo, ahi);
-    measuredAxis_->setRange(lo, hi);
-    ambientAxis_->setRange(alo, ahi);
-    measuredAxis_->setTitleText(tr("Measured value") + (unit.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(unit)));
-    timeAxis_->setRange(QDateTime::fromMSecsSinceEpoch(from), QDateTime::fromMSecsSinceEpoch(std::max(to, from + 1000)));
-
-    stats_->setText(StatsLine(tr("Measured value"), live_.Series().Stats(from, to), unit) + QLatin1Char('\n') +
-                    StatsLine(tr("Ambient temperature"), live_.Series().Stats(from, to, true), QStringLiteral("℃")));
-
-    if (const auto* rec = live_.Recorder()) {
-        const QString file = QString::fromStdString(rec->File().string());
-        status_->setText(rec->Error().empty()
-                             ? tr("Recording to %1: %n reading(s)", nullptr, static_cast<int>(rec->Count())).arg(file)
-                             : tr("Recording to %1 stopped after %2 readings: %3")
-                                   .arg(file)
-                                   .arg(rec->Count())
-                                   .arg(QString::fromStdString(rec->Error())));
-        record_->setText(QString::fromUtf8(text::kStopRecording));
     } else {
-        status_->setText(tr("Not recording"));
-        record_->setText(QString::fromUtf8(text::kRecordCsv));
+        error = out.errorString();
     }
+    return error.isEmpty() ? QString() : FromUtf8(SaveImageFailedText(ToPath(file), error.toStdString()));
+}
+
+void TrendWindow::OpenRecording() {
+    if (!askForFile) return;
+    const QString file = askForFile(this, false, QString::fromUtf8(text::kOpenRecordingCaption),
+                                    QString::fromUtf8(text::kCsvFiles) + ";;" + QString::fromUtf8(text::kAllFiles), "csv");
+    if (file.isEmpty()) return;
+    if (const QString error = OpenRecordingFrom(file); !error.isEmpty() && complain) complain(error);
+}
+
+void TrendWindow::SaveImage() {
+    if (!askForFile) return;
+    const QString file =
+        askForFile(this, true, QString::fromUtf8(text::kSaveImageCaption), QString::fromUtf8(text::kPngFiles), "png");
+    if (file.isEmpty()) return;
+    if (const QString error = SaveImageTo(file); !error.isEmpty() && complain) complain(error);
 }
 
 }  // namespace orv::app::qt

@@ -44,6 +44,7 @@ public:
 
     HWND Handle() const { return hwnd_; }
     CMyDlg* Core() { return core_.get(); }
+    DeviceFeatures* Features() { return features_.get(); }
 
 private:
     static INT_PTR CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -8,6 +8,8 @@
 
 #include "app/core/ControlIds.h"
 #include "app/core/features/FileFeatures.h"
+#include "app/core/features/TrendTexts.h"
+#include "calib/TrendPlacement.h"
 #include "app/win32/Utf16.h"
 
 namespace orv::app::win32 {
@@ -26,6 +28,7 @@ constexpr Shortcut kShortcuts[] = {
     {'O', kSysCmdOpenConfiguration},
     {'S', kSysCmdSaveConfiguration},
     {'R', kSysCmdRecordCsv},
+    {'T', kSysCmdTrend},
 };
 
 std::wstring Filter(std::initializer_list<std::pair<const char*, const wchar_t*>> entries) {
@@ -75,6 +78,11 @@ std::optional<std::filesystem::path> AskWithCommonDialog(HWND owner, const FileR
 DeviceFeatures::DeviceFeatures(HWND dialog, CMyDlg& core, bool factory, FileChooser choose)
     : dialog_(dialog), core_(core), factory_(factory), choose_(std::move(choose)) {
     live_ = std::make_unique<calib::LiveReadings>(Now, [this] { return core_.Window().GetControlText(id::UnitMeasured); });
+    live_->onChange = [this] {
+        NameRecordItem();
+        if (trend_) trend_->Refresh();
+    };
+    ReportRecordingFailures(*live_, core_.Window());
     core_.AddObserver(&lastRead_);
     feed_ = std::make_unique<ReadingsFeed>(*live_);
     core_.AddObserver(feed_.get());
@@ -83,6 +91,7 @@ DeviceFeatures::DeviceFeatures(HWND dialog, CMyDlg& core, bool factory, FileChoo
 }
 
 DeviceFeatures::~DeviceFeatures() {
+    trend_.reset();
     if (hook_) UnhookWindowsHookEx(hook_);
     if (t_filtering == this) t_filtering = nullptr;
     core_.RemoveObserver(&lastRead_);
@@ -93,6 +102,7 @@ void DeviceFeatures::AddMenuItems(HMENU system) {
     AppendMenuW(system, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(system, MF_STRING, kSysCmdOpenConfiguration, MenuText(text::kOpenConfiguration, L'O').c_str());
     AppendMenuW(system, MF_STRING, kSysCmdSaveConfiguration, MenuText(text::kSaveConfiguration, L'S').c_str());
+    AppendMenuW(system, MF_STRING, kSysCmdTrend, MenuText(text::kTrend, L'T').c_str());
     AppendMenuW(system, MF_STRING, kSysCmdRecordCsv, MenuText(text::kRecordCsv, L'R').c_str());
 }
 
@@ -101,6 +111,7 @@ bool DeviceFeatures::OnSysCommand(UINT command) {
         case kSysCmdOpenConfiguration: OpenConfiguration(); return true;
         case kSysCmdSaveConfiguration: SaveConfiguration(); return true;
         case kSysCmdRecordCsv: RecordOrStop(); return true;
+        case kSysCmdTrend: ShowTrend(); return true;
         default: return false;
     }
 }
@@ -159,6 +170,55 @@ void DeviceFeatures::RecordOrStop() {
         if (const std::string error = app::RecordCsvTo(*live_, *file); !error.empty()) Complain(error);
     }
     NameRecordItem();
+}
+
+calib::DialogContext DeviceFeatures::DialogNow() const {
+    const calib::WallTime now = Now();
+    const WindowServices& window = core_.Window();
+    return {now.ms, now.offsetMinutes, window.GetControlText(id::UnitMeasured), window.GetControlText(id::UnitAmbient),
+            ShownOutputRange(window)};
+}
+
+void DeviceFeatures::ShowTrend() {
+    if (!trend_) {
+        TrendWindow::Hooks hooks;
+        hooks.dialog = [this] { return DialogNow(); };
+        hooks.recordOrStop = [this] { RecordOrStop(); };
+        hooks.ask = [this](HWND owner, bool save, const char* caption, std::wstring filter, const wchar_t* ext) {
+            const FileRequest request{save, Widen(caption), std::move(filter), ext, lastFolder_};
+            std::optional<std::filesystem::path> file = choose_(owner, request);
+            if (file && file->has_parent_path()) lastFolder_ = file->parent_path().wstring();
+            return file;
+        };
+        hooks.complain = [this](const std::string& text) { Complain(text); };
+        trend_ = std::make_unique<TrendWindow>(dialog_, *live_, std::move(hooks));
+    }
+    if (IsWindowVisible(trend_->Handle())) {
+        SetForegroundWindow(trend_->Handle());
+        return;
+    }
+    // Beside the dialog where the screen leaves room, else clear of its poll
+    // and exit buttons.
+    const auto pixels = [](const RECT& r) { return calib::PixelRect{r.left, r.top, r.right - r.left, r.bottom - r.top}; };
+    calib::PlacementRequest request;
+    MONITORINFO monitor{sizeof monitor};
+    GetMonitorInfoW(MonitorFromWindow(dialog_, MONITOR_DEFAULTTONEAREST), &monitor);
+    request.screen = pixels(monitor.rcWork);
+    RECT dialog{};
+    GetWindowRect(dialog_, &dialog);
+    request.dialog = pixels(dialog);
+    RECT buttons{};
+    for (int controlId : {id::AutoUpload, id::StopUpload, id::Exit}) {
+        RECT r{};
+        if (HWND c = GetDlgItem(dialog_, controlId); c && GetWindowRect(c, &r)) UnionRect(&buttons, &buttons, &r);
+    }
+    request.buttons = pixels(buttons);
+    request.wantedWidth = 900;
+    request.wantedHeight = 620;
+    request.leastWidth = 560;
+    request.leastHeight = 400;
+    const calib::PixelRect placed = calib::PlaceTrend(request);
+    trend_->Show(RECT{placed.left, placed.top, placed.Right(), placed.Bottom()});
 }
 
 void DeviceFeatures::NameRecordItem() {

@@ -1,6 +1,7 @@
 #pragma once
-// The system menu's file items on Win32: saved configurations and the CSV
-// recording, also reached by Ctrl+O, Ctrl+S and Ctrl+R. They listen to what
+// The system menu's items beside the dialog on Win32: saved
+// configurations, the trend and the CSV recording, also reached by Ctrl+O,
+// Ctrl+S, Ctrl+T and Ctrl+R. They listen to what
 // the dialog takes in and change nothing of what it does; unused, they leave
 // the window and the line exactly as they are. The last folder is kept for
 // the run only: the program writes no settings anywhere.
@@ -14,6 +15,7 @@
 
 #include "app/core/CMyDlg.h"
 #include "app/core/features/ConfigTransfer.h"
+#include "app/win32/TrendWindow.h"
 #include "app/core/features/ReadingsFeed.h"
 #include "calib/LiveReadings.h"
 
@@ -24,6 +26,7 @@ namespace orv::app::win32 {
 inline constexpr UINT kSysCmdOpenConfiguration = 0x0020;
 inline constexpr UINT kSysCmdSaveConfiguration = 0x0030;
 inline constexpr UINT kSysCmdRecordCsv = 0x0040;
+inline constexpr UINT kSysCmdTrend = 0x0050;
 
 struct FileRequest {
     bool save = false;
@@ -51,6 +54,10 @@ public:
     // True when the command was one of the items.
     bool OnSysCommand(UINT command);
 
+    // The trend window, once it has been opened.
+    TrendWindow* Trend() const { return trend_.get(); }
+    const calib::LiveReadings& Live() const { return *live_; }
+
 private:
     static LRESULT CALLBACK FilterHook(int code, WPARAM wParam, LPARAM lParam);
     bool TranslateShortcut(const MSG& msg) const;
@@ -61,6 +68,8 @@ private:
     void OpenConfiguration();
     void RecordOrStop();
     void NameRecordItem();
+    void ShowTrend();
+    calib::DialogContext DialogNow() const;
 
     HWND dialog_;
     CMyDlg& core_;
@@ -69,6 +78,7 @@ private:
     std::wstring lastFolder_;
     LastBlockRead lastRead_;
     std::unique_ptr<calib::LiveReadings> live_;
+    std::unique_ptr<TrendWindow> trend_;  // goes before the readings it shows
     std::unique_ptr<ReadingsFeed> feed_;
     HHOOK hook_ = nullptr;
 };

@@ -17,6 +17,9 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QWheelEvent>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #include "app/core/ControlIds.h"
@@ -206,14 +209,15 @@ TEST_F(DeviceFeaturesTest, TrendRecordsEveryReadingAndBreaksTheCurveAtAMissedPol
     Click(id::AutoUpload);
     ASSERT_TRUE(WaitUntil([&] { return Features().Live().Series().Runs().size() == 2; }, 3500));
     Click(id::StopUpload);
-    EXPECT_EQ(trend->CurveSegments(), 2);
+    trend->Canvas()->repaint();
+    EXPECT_EQ(trend->View().Last().plots.at(0).curves.size(), 2u);
     EXPECT_TRUE(trend->StatsText().contains("mean")) << trend->StatsText().toStdString();
 
     const QStringList lines = FileLines(csv);
     ASSERT_EQ(lines.size(), 4);
     EXPECT_EQ(lines[0], QStringLiteral("time,measured,ambient,unit,rv0,rv1,rv2,rv3,rv4"));
     EXPECT_EQ(lines[3].split(',').size(), 9);
-    trend->SetWholeRun(true);
+    trend->View().Viewport().SetSpan(calib::TrendSpan::WholeRun);
     Shoot(*trend, QStringLiteral("orvane-trend.png"));
 
     // The report of the same window, with the readings just taken.
@@ -280,29 +284,127 @@ TEST(GuardedApplication, AnExceptionFromAnyHandlerIsAStopBox) {
     EXPECT_EQ(boxes.boxes[0].icon, QMessageBox::Critical);
 }
 
-TEST(TrendView, ShowsTheLastTenMinutesOrTheWholeRunAndHoldsStillWhenPaused) {
-    constexpr qint64 kStart = 1'000'000'000;
-    constexpr qint64 kLast = kStart + 20 * 60'000;  // 20 minutes of readings, one a minute
-    const struct {
-        bool whole, paused;
-        qint64 from, to;
-    } cases[] = {
-        {false, false, kLast - TrendWindow::kSpanMs + 60'000, kLast + 60'000},
-        {true, false, kStart, kLast + 60'000},
-        {false, true, kLast - TrendWindow::kSpanMs, kLast},  // the reading after the pause does not move it
-        {true, true, kStart, kLast},
-    };
-    for (const auto& c : cases) {
-        qint64 now = kStart;
-        calib::LiveReadings live([&] { return calib::WallTime{now, 0}; }, {});
-        TrendWindow trend(live, {});
-        for (; now <= kLast; now += 60'000) live.OnMeasurement({});
-        trend.SetWholeRun(c.whole);
-        trend.SetPaused(c.paused);
-        now = kLast + 60'000;
-        live.OnMeasurement({});
-        EXPECT_EQ(trend.ShownRange(), std::make_pair(c.from, c.to)) << c.whole << c.paused;
+// Answers the next file dialog with file, as a user types a name and confirms.
+class FileAnswer {
+public:
+    explicit FileAnswer(const QString& file) {
+        QObject::connect(&timer_, &QTimer::timeout, [this, file] {
+            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+                    name->setText(file);
+                    QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+                }
+            }
+        });
+        timer_.start(20);
     }
+
+private:
+    QTimer timer_;
+};
+
+// Whether this process holds file open.
+bool HeldOpen(const QString& file) {
+    const std::filesystem::path wanted = std::filesystem::canonical(file.toStdString());
+    for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code ec;
+        if (std::filesystem::read_symlink(fd.path(), ec) == wanted) return true;
+    }
+    return false;
+}
+
+TEST_F(DeviceFeaturesTest, TheTrendTakesInputWhileTheDialogRunsModally) {
+    ASSERT_NO_FATAL_FAILURE(OpenConnected());
+    Features().ShowTrend();
+    TrendWindow* trend = Features().Trend();
+    bool paused = false, resumed = false;
+    // Clicks through the window system, where a modal window blocks the others.
+    const auto click = [&] {
+        QPushButton* pause = trend->PauseButton();
+        QTest::mouseClick(trend->windowHandle(), Qt::LeftButton, {}, pause->mapTo(trend, pause->rect().center()));
+    };
+    QTimer::singleShot(300, [&] {
+        click();
+        paused = trend->PauseButton()->isChecked();
+        click();
+        resumed = !trend->PauseButton()->isChecked();
+        window->reject();
+    });
+    QTimer::singleShot(5000, [&] { window->reject(); });  // a watchdog
+    window->hide();  // the program shows it only through exec(), which makes it modal
+    window->exec();
+    EXPECT_TRUE(paused);
+    EXPECT_TRUE(resumed);
+}
+
+TEST_F(DeviceFeaturesTest, ARecordingStartedAndStoppedFromEitherPlaceClosesItsFile) {
+    ASSERT_NO_FATAL_FAILURE(OpenConnected());
+    Features().ShowTrend();
+    TrendWindow* trend = Features().Trend();
+    QAction* item = Features().MenuActions()[4];
+    ASSERT_EQ(item->text(), QStringLiteral("Record to CSV..."));
+    const struct {
+        const char* where;
+        std::function<void()> press;
+    } places[] = {
+        {"window menu", [&] { item->trigger(); }},
+        {"trend window", [&] { QTest::mouseClick(trend->RecordButton(), Qt::LeftButton); }},
+    };
+    for (const auto& place : places) {
+        const QString file = dir.filePath(QStringLiteral("%1.csv").arg(place.where));
+        {
+            FileAnswer answer(file);
+            place.press();
+        }
+        ASSERT_TRUE(Features().Live().Recorder()) << place.where;
+        EXPECT_TRUE(HeldOpen(file)) << place.where;
+        EXPECT_EQ(item->text(), QStringLiteral("Stop Recording"));
+        EXPECT_EQ(trend->RecordButton()->text(), QStringLiteral("Stop Recording"));
+        place.press();
+        EXPECT_FALSE(Features().Live().Recorder()) << place.where;
+        EXPECT_FALSE(HeldOpen(file)) << place.where;
+        EXPECT_EQ(item->text(), QStringLiteral("Record to CSV..."));
+        EXPECT_TRUE(trend->StatusText().startsWith("Not recording: 0 readings recorded to")) << trend->StatusText().toStdString();
+    }
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(DeviceFeaturesTest, TheTrendOpensARecordingZoomsAndSavesItsPicture) {
+    ASSERT_NO_FATAL_FAILURE(OpenConnected());
+    Features().ShowTrend();
+    TrendWindow* trend = Features().Trend();
+    const QString csv = dir.filePath("week.csv");
+    {
+        QFile out(csv);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write("port,time,measured,unit,ambient,rv0,rv1,rv2,rv3,rv4\n");
+        for (int k = 0; k < 600; ++k)
+            out.write(QStringLiteral("COM3,2026-12-09T01:%1:%2.000Z,%3,mV,21,1,2,3,4,5\n")
+                          .arg(k / 60, 2, 10, QLatin1Char('0')).arg(k % 60, 2, 10, QLatin1Char('0')).arg(k % 7).toUtf8());
+    }
+    ASSERT_EQ(trend->OpenRecordingFrom(csv), QString());
+    EXPECT_TRUE(trend->StatusText().startsWith("Showing \"" + csv + "\": 600 readings")) << trend->StatusText().toStdString();
+    EXPECT_TRUE(trend->StatsText().startsWith("Measured value (mV): min 0  max 6")) << trend->StatsText().toStdString();
+
+    QWidget* canvas = trend->Canvas();
+    apptest::Pump(50);  // laid out and shown
+    canvas->repaint();
+    const calib::ScenePlot& plot = trend->View().Last().plots.at(0);
+    EXPECT_EQ(trend->View().Window(0).Span(), 599'000);
+    const QPoint middle(plot.area.left + plot.area.width / 2, plot.area.top + plot.area.height / 2);
+    QWheelEvent wheel(middle, canvas->mapToGlobal(middle), {}, {0, 120}, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(canvas, &wheel);
+    EXPECT_LT(trend->View().Window(0).Span(), 599'000);
+    QTest::mouseDClick(canvas, Qt::LeftButton, {}, middle);
+    EXPECT_EQ(trend->View().Window(0).Span(), 599'000);
+
+    const QString png = dir.filePath("trend.png");
+    ASSERT_EQ(trend->SaveImageTo(png), QString());
+    EXPECT_EQ(QImage(png).size(), canvas->size());
+
+    const QString refused = dir.filePath("config.json");
+    QFile(refused).open(QIODevice::WriteOnly);
+    EXPECT_EQ(trend->OpenRecordingFrom(refused), "Cannot open the recording \"" + refused + "\": the file is empty");
 }
 
 }  // namespace

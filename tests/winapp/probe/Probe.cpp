@@ -8,6 +8,7 @@
 //       id  class  enabled  visible  check  cursel  x  y  text
 //   (x, y: the control's centre in screen coordinates, which are the X
 //   root's under Wine, so xdotool can click there; text in UTF-8)
+//   orvane-probe rect TITLE           the window's left top right bottom
 #include <windows.h>
 
 #include <cstdio>
@@ -74,7 +75,7 @@ BOOL CALLBACK DumpChild(HWND w, LPARAM) {
 }
 
 int Usage() {
-    std::fputs("usage: orvane-probe wait|gone TITLE SECONDS | dump TITLE\n", stderr);
+    std::fputs("usage: orvane-probe wait|gone TITLE SECONDS | dump|rect TITLE\n", stderr);
     return 2;
 }
 
@@ -98,6 +99,14 @@ int wmain(int argc, wchar_t** argv) {
         HWND w = Find(title);
         if (!w) return 1;
         EnumChildWindows(w, DumpChild, 0);
+        std::fflush(stdout);
+        return 0;
+    }
+    if (command == L"rect") {
+        HWND w = Find(title);
+        RECT r;
+        if (!w || !GetWindowRect(w, &r)) return 1;
+        std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
         std::fflush(stdout);
         return 0;
     }

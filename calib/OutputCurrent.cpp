@@ -1,0 +1,16 @@
+#include "calib/OutputCurrent.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace orv::calib {
+
+std::optional<double> OutputMilliamps(double measured, const OutputRange& range) {
+    const double width = range.full - range.zero;
+    if (!std::isfinite(measured) || !std::isfinite(width) || width == 0) return std::nullopt;
+    const double fraction = (measured - range.zero) / width;
+    const double ma = range.reverse ? 20.0 - 16.0 * fraction : 4.0 + 16.0 * fraction;
+    return std::clamp(ma, kOutputLowestMa, kOutputHighestMa);
+}
+
+}  // namespace orv::calib
