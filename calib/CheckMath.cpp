@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "config/RangeFormat.h"
 #include "config/SettingCatalogue.h"
 
 namespace orv::calib {
@@ -46,6 +47,10 @@ double ExpectedCurrent(const CheckRange& range, double value) {
     const double ma = range.fourToTwenty ? kOutputLowMa + kOutputSpanMa * fraction
                                          : kOutputLowMa + kOutputSpanMa * (1.0 - fraction);
     return std::clamp(ma, kOutputMinMa, kOutputMaxMa);
+}
+
+std::string FormatInRange(const CheckRange& range, double value) {
+    return config::FormatFixed(value, config::RangeDecimals(static_cast<float>(std::fabs(Span(range)))));
 }
 
 double PercentOfSpan(const CheckRange& range, double error) {

@@ -12,6 +12,7 @@
 // an over- or under-range reference expects what a sound device drives.
 #include <optional>
 #include <span>
+#include <string>
 
 #include "calib/CheckRecord.h"
 #include "config/ParamImage.h"
@@ -40,6 +41,10 @@ double Span(const CheckRange& range);
 float NominalAt(const CheckRange& range, float percent);
 
 double ExpectedCurrent(const CheckRange& range, double value);
+
+// A value in the input's unit with the decimals the window shows for this
+// range, so the windows, the command line and the certificate agree.
+std::string FormatInRange(const CheckRange& range, double value);
 
 // Errors in percent of span and of the 16 mA output span.
 double PercentOfSpan(const CheckRange& range, double error);

@@ -16,7 +16,7 @@ seconds=${1:-20}
 shift || true
 targets=("$@")
 if ((${#targets[@]} == 0)); then
-  targets=(receive param_block text line_settings sysfs sim_framing)
+  targets=(receive param_block text line_settings sysfs sim_framing check_record)
 fi
 
 cmake --preset fuzz >/dev/null
