@@ -1,20 +1,18 @@
 #pragma once
 // One transmitter on one serial port, for a worker thread that may block:
 // each call sends one request and waits for its answer or its time-out, so
-// exactly one request is ever outstanding on the line. The frames, the
-// acceptance test and the time-outs are the window's; only the waiting is
-// done here instead of by window timers.
-#include <QSerialPort>
-
+// exactly one request is ever outstanding on the line. The line, the frames,
+// the acceptance test and the time-outs are the link layer's and the
+// protocol's; this only names failures the way the command line reports them.
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <stdexcept>
 #include <string>
-#include <vector>
 
 #include "cli/SettingNames.h"
-#include "protocol/Frames.h"
-#include "protocol/FunctionCode.h"
+#include "link/line/RequestClient.h"
+#include "link/line/SerialLine.h"
 #include "protocol/MeasureBlock.h"
 
 namespace orv::cli {
@@ -39,37 +37,28 @@ private:
     FailureKind kind_;
 };
 
-// The time-outs the window gives each kind of request.
-inline constexpr int kReadTimeoutMs = 2000;
-inline constexpr int kWriteTimeoutMs = 5000;
-inline constexpr int kCommandTimeoutMs = 5000;
-inline constexpr int kMeasureTimeoutMs = 1000;
-
 class DeviceLine {
 public:
-    // timeoutScale stretches or shrinks every time-out (slow adapters, quick tests).
-    DeviceLine(std::string path, double timeoutScale);
-    ~DeviceLine();
-    DeviceLine(const DeviceLine&) = delete;
-    DeviceLine& operator=(const DeviceLine&) = delete;
+    // timeoutScale stretches or shrinks every time-out (slow adapters, quick
+    // tests). Without a line, this platform's serial line is used.
+    DeviceLine(std::string path, double timeoutScale, std::unique_ptr<link::SerialLine> line = nullptr);
 
-    // Opens at 1200 baud 8N1 without handshake and drops whatever the tty held.
+    // Opens with the transmitter's line settings and drops whatever the port held.
     void Open();
 
     Block ReadParams();
     void WriteParams(std::uint8_t start, std::span<const std::uint8_t> data);
-    // Returns answer byte 3, the command code the device says it carried out.
-    std::uint8_t Command(std::uint8_t code, std::uint16_t first, std::uint16_t second);
+    // A command of the catalogue; returns answer byte 3, the command code the
+    // device says it carried out.
+    std::uint8_t Command(std::uint8_t code);
     protocol::MeasureBlock ReadMeasure();
+    // Restarts the device and returns once it answers a read again.
+    link::RestartOutcome Restart();
 
 private:
-    std::vector<std::uint8_t> Exchange(const protocol::Frame& frame, protocol::FunctionCode function, int timeoutMs,
-                                       const char* what);
-    [[noreturn]] void PortFailure(const std::string& doing);
-
     std::string path_;
-    double scale_;
-    QSerialPort port_;
+    std::unique_ptr<link::SerialLine> line_;
+    link::RequestClient client_;
 };
 
 }  // namespace orv::cli

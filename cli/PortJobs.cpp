@@ -3,8 +3,10 @@
 #include <chrono>
 #include <thread>
 
+#include "cli/FilePath.h"
 #include "cli/Version.h"
 #include "config/ParamFields.h"
+#include "protocol/CommandCatalogue.h"
 
 namespace orv::cli {
 
@@ -61,7 +63,7 @@ JobResult Read(DeviceLine& line, const JobContext& c) {
         record.block = block;
         std::string error;
         try {
-            error = config::WriteFileAtomically(c.options.outputFile, config::SerializeConfig(record));
+            error = config::WriteFileAtomically(FilePath(c.options.outputFile), config::SerializeConfig(record));
         } catch (const std::invalid_argument& e) {
             error = e.what();
         }
@@ -152,14 +154,23 @@ JobResult Measure(DeviceLine& line, const JobContext& c) {
     return r;
 }
 
-JobResult SendCommand(DeviceLine& line, const JobContext& c, std::uint8_t code, std::uint16_t first, const char* what,
-                  const char* done) {
+JobResult SendCommand(DeviceLine& line, const JobContext& c, std::uint8_t code, const char* what, const char* done) {
     c.step(std::string("sending ") + what);
-    const std::uint8_t answered = line.Command(code, first, 0);
+    const std::uint8_t answered = line.Command(code);
     if (answered != code)
         throw DeviceFailure(FailureKind::BadAnswer, std::string("the device answered the ") + what + " with command " +
                                                         std::to_string(answered) + " instead of " + std::to_string(code));
     return JobResult{std::string(done) + "\n", Json::object()};
+}
+
+// A restarting device may go down before it acknowledges, so only its
+// answering a read again shows the restart worked.
+JobResult Restart(DeviceLine& line, const JobContext& c) {
+    c.step("restarting, waiting for the device to answer again");
+    const link::RestartOutcome outcome = line.Restart();
+    JobResult r{"restarted\n", Json::object()};
+    r.json["acknowledged"] = outcome.acknowledged;
+    return r;
 }
 
 }  // namespace
@@ -193,9 +204,9 @@ JobResult RunJob(DeviceLine& line, const JobContext& c) {
         case Command::Write: return Write(line, c);
         case Command::Set: return Set(line, c);
         case Command::Measure: return Measure(line, c);
-        case Command::Restart: return SendCommand(line, c, 4, 4, "restart", "restart acknowledged");
+        case Command::Restart: return Restart(line, c);
         case Command::FactoryReset:
-            return SendCommand(line, c, 3, 0, "factory reset", "factory settings restored");
+            return SendCommand(line, c, protocol::kCmdFactoryRestore, "factory reset", "factory settings restored");
         case Command::Ports: break;
     }
     return {};

@@ -1,22 +1,19 @@
 #include "cli/Runner.h"
 
-#include <QThread>
-
 #include <algorithm>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <system_error>
+#include <thread>
 
 #include "cli/CliOptions.h"
 #include "cli/DeviceLine.h"
+#include "cli/FilePath.h"
 #include "cli/PortJobs.h"
 #include "cli/PortArgument.h"
 #include "cli/Progress.h"
 #include "cli/Version.h"
-#include "link/discovery/FindBridgePort.h"
-#include "link/discovery/sysfs/SysfsBridgeLibrary.h"
-#include "link/discovery/sysfs/SysfsPortLookup.h"
-#include "link/serial/PortNaming.h"
 
 namespace orv::cli {
 
@@ -100,16 +97,6 @@ void RunPort(Outcome& o, const CliOptions& options, const config::ConfigRecord* 
 
 }  // namespace
 
-CliEnvironment SystemEnvironment() {
-    return {[] { return discovery::FindBridgePortOnThisPlatform(); },
-            [](int k) { return link::DefaultPortPath(k); },
-            [] {
-                discovery::SysfsBridgeLibrary library("/sys");
-                discovery::SysfsPortLookup lookup("/sys");
-                return ListBridges(library, lookup, [](int k) { return link::DefaultPortPath(k); });
-            }};
-}
-
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool progressIsTerminal,
            const CliEnvironment& env) {
     // A script that asked for JSON gets a document even when the command line
@@ -139,7 +126,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     // A bad file is refused before any port is opened, so no device is touched.
     std::optional<config::ConfigRecord> file;
     if (options.command == Command::Write) {
-        auto loaded = config::LoadConfigFile(options.inputFile);
+        auto loaded = config::LoadConfigFile(FilePath(options.inputFile));
         if (!loaded.record) {
             err << "orvane-cli: " << loaded.error << "; nothing was written\n";
             return refuse("file", loaded.error);
@@ -175,7 +162,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     std::mutex streamMutex;
     if (options.command == Command::Measure && options.csv && !options.json) out << CsvHeader() << std::flush;
 
-    std::vector<std::unique_ptr<QThread>> threads;
+    std::vector<std::thread> threads;
     for (std::size_t i = 0; i < outcomes.size(); ++i) {
         Outcome& o = outcomes[i];
         if (!o.port.error.empty()) {
@@ -185,13 +172,19 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             continue;
         }
         const config::ConfigRecord* record = file ? &*file : nullptr;
-        threads.emplace_back(QThread::create([&o, &options, record, &progress, i, &streamMutex, &out] {
-            RunPort(o, options, record, progress, i, streamMutex, out);
-        }));
-        threads.back()->start();
+        try {
+            threads.emplace_back([&o, &options, record, &progress, i, &streamMutex, &out] {
+                RunPort(o, options, record, progress, i, streamMutex, out);
+            });
+        } catch (const std::system_error& e) {
+            // Out of threads: this port fails, the ones already running go on.
+            o.kind = FailureKind::Port;
+            o.error = std::string("cannot start its worker thread: ") + e.what();
+            progress.Step(i, "FAILED: " + o.error);
+        }
     }
     // Every job ends at its own time-outs, so this wait is bounded.
-    for (auto& t : threads) t->wait();
+    for (auto& t : threads) t.join();
 
     bool deviceFailed = false, inputError = false;
     std::size_t succeeded = 0;

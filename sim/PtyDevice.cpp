@@ -197,10 +197,19 @@ void PtyDevice::Run() {
                 continue;
             }
             CheckLine(lines);
+            const std::span<const std::uint8_t> received(buffer, static_cast<std::size_t>(got));
+            if (Clock::now() < deafUntil_) {
+                lines.push_back("!! restarting, lost " + HexBytes(received));
+                Emit(lines);
+                continue;
+            }
 
             std::lock_guard lock(deviceMutex_);
-            answer = device_.Receive(std::span<const std::uint8_t>(buffer, static_cast<std::size_t>(got)));
+            const unsigned restarts = device_.Stats().restarts;
+            answer = device_.Receive(received);
             delayMs = device_.answerDelayMs;
+            if (device_.Stats().restarts != restarts)
+                deafUntil_ = Clock::now() + std::chrono::milliseconds(device_.restartMs);
             lines.insert(lines.end(), deviceLines_.begin(), deviceLines_.end());
             deviceLines_.clear();
         }

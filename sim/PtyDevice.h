@@ -51,6 +51,7 @@ private:
     std::function<void(const std::string&)> sink_;
 
     std::string lineState_;  // last reported line settings, reader thread only
+    std::chrono::steady_clock::time_point deafUntil_{};  // restarting until then, reader thread only
     std::atomic<bool> stop_{false};
     std::thread reader_;
 };

@@ -178,6 +178,10 @@ void Transmitter::Handle(std::span<const std::uint8_t> frame, std::vector<std::u
             const auto first = static_cast<std::uint16_t>((payload[1] << 8) | payload[2]);
             const auto second = static_cast<std::uint16_t>((payload[3] << 8) | payload[4]);
             Command(code, first, second);
+            if (code == 4 && faults.silentRestart) {
+                Log("   (reset before acknowledging)");
+                return;
+            }
             // Unknown codes are echoed too: the device acknowledges what it
             // heard, and the tool decides what an unknown code means.
             std::vector<std::uint8_t> answer{0, kCommand, 1, code};
@@ -205,8 +209,12 @@ void Transmitter::Command(std::uint8_t code, std::uint16_t first, std::uint16_t 
             break;
         case 4:
             // A restart keeps the stored block and drops everything volatile.
-            // It is answered before the reboot so the tool's send completes.
+            // It is acknowledged before the reset, unless the device is told
+            // to reset at once.
             mode_ = OutputMode::FollowMeasurement;
+            // Whatever was half received is lost with the reset.
+            framer_ = RequestFramer{};
+            ++stats_.restarts;
             Log("   restart");
             break;
         default: Log("!! unknown command " + std::to_string(code)); break;

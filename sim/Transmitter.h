@@ -30,6 +30,7 @@ struct Faults {
     bool corruptChecksum = false;  // answer with a wrong last byte
     bool wrongFunction = false;    // answer with another function code (0x80 | f, checksum right)
     bool keepBlock = false;        // acknowledge writes but store nothing, like a worn-out memory
+    bool silentRestart = false;    // reset at once on a restart, before acknowledging it
 };
 
 // Signals applied to the terminals, in physical units. The device reads the
@@ -84,6 +85,7 @@ struct TransmitterStats {
     unsigned badChecksum = 0;   // well-formed headers whose checksum failed
     unsigned refused = 0;       // valid frames the device declines (out-of-range read or write)
     unsigned skippedBytes = 0;  // bytes discarded while looking for a frame start
+    unsigned restarts = 0;      // restart commands carried out
 };
 
 class Transmitter {
@@ -131,6 +133,9 @@ public:
     // Turnaround between the end of a request and the first answer byte. The
     // pty runner honours it; in-memory doubles use their own delay.
     unsigned answerDelayMs = 20;
+    // How long a restart keeps the device deaf while it starts again; the
+    // pty runner honours it, the in-memory doubles restart at once.
+    unsigned restartMs = 300;
 
 private:
     void Take(const std::vector<FramerEvent>& events, std::vector<std::uint8_t>& out);

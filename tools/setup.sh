@@ -11,7 +11,7 @@ packages=(
   xvfb xauth fonts-arphic-uming fonts-dejavu-core imagemagick
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
   googletest wine fonts-wqy-microhei
-  nsis xdotool unzip
+  nsis xdotool unzip jq groff-base
   clang libclang-rt-14-dev
   dpkg-dev file lintian appstream desktop-file-utils
   nlohmann-json3-dev qt6-charts-dev poppler-utils

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Makes the zip and the installer with cpack and checks them: the zip holds
-# the program and its papers; the installer installs for the user alone
-# (program folder, Start-menu entry, uninstall entry under HKCU) and its
-# uninstaller takes all of it away again. Runs in tools/wine-prefix.sh's prefix.
+# the programs and their papers; the installer installs for the user alone
+# (program folder, Start-menu entry, uninstall entry under HKCU, on request
+# the folder on the user's PATH) and its uninstaller takes all of it away
+# again. Runs in tools/wine-prefix.sh's prefix.
 #   tools/test-windows-package.sh BUILD_DIR
 set -euo pipefail
 build=$(cd "${1:?usage: $0 BUILD_DIR}" && pwd)
@@ -18,18 +19,22 @@ rm -f "$zip" "$setup"
 (cd "$build" && timeout 300 cpack >/dev/null) || fail "cpack failed"
 [ -f "$zip" ] && [ -f "$setup" ] || fail "cpack made no $zip or $setup"
 listing=$(unzip -Z1 "$zip")
-for f in orvane.exe README.md; do
+for f in orvane.exe orvane-cli.exe orvane-cli.html README.md; do
   grep -qx "$f" <<<"$listing" || fail "$f is not in the zip"
 done
-if grep -qiv -e '^orvane\.exe$' -e '^README\.md$' -e '^LICENSE$' <<<"$listing"; then
-  fail "the zip holds more than the program and its papers: $listing"
+if grep -qiv -e '^orvane\.exe$' -e '^orvane-cli\.exe$' -e '^orvane-cli\.html$' -e '^README\.md$' -e '^LICENSE$' \
+     <<<"$listing"; then
+  fail "the zip holds more than the programs and their papers: $listing"
 fi
-# One file to hand out: nothing but the system's own libraries is imported.
-imports=$(x86_64-w64-mingw32-objdump -p "$build/orvane.exe" | awk '/DLL Name:/ { print tolower($3) }')
-if grep -qv -e '^kernel32\.dll$' -e '^user32\.dll$' -e '^gdi32\.dll$' -e '^advapi32\.dll$' -e '^comctl32\.dll$' \
-     -e '^comdlg32\.dll$' -e '^shell32\.dll$' -e '^msvcrt\.dll$' <<<"$imports"; then
-  fail "orvane.exe needs DLLs beside it: $imports"
-fi
+unzip -p "$zip" orvane-cli.html | grep -q 'factory-reset' || fail "orvane-cli.html holds no manual"
+# One file each to hand out: nothing but the system's own libraries is imported.
+for exe in orvane.exe orvane-cli.exe; do
+  imports=$(x86_64-w64-mingw32-objdump -p "$build/$exe" | awk '/DLL Name:/ { print tolower($3) }')
+  if grep -qv -e '^kernel32\.dll$' -e '^user32\.dll$' -e '^gdi32\.dll$' -e '^advapi32\.dll$' -e '^comctl32\.dll$' \
+       -e '^comdlg32\.dll$' -e '^shell32\.dll$' -e '^msvcrt\.dll$' <<<"$imports"; then
+    fail "$exe needs DLLs beside it: $imports"
+  fi
+done
 
 # The version resource, and the manifest: common controls 6, asInvoker, and
 # no compatibility section (that would change what discovery's version gate
@@ -40,6 +45,11 @@ for word in 'Microsoft.Windows.Common-Controls' 'asInvoker' '<dpiAware'; do
   grep -qF "$word" <<<"$manifest" || fail "the manifest lacks $word"
 done
 ! grep -qF 'supportedOS' <<<"$manifest" || fail "the manifest declares supported systems"
+# The command line's own manifest keeps the version gate where the window's does
+# (MinGW's default one would declare every system up to 10).
+cli_manifest=$(strings "$build/orvane-cli.exe" | tr -d '\r')
+grep -qF 'asInvoker' <<<"$cli_manifest" || fail "orvane-cli.exe has no manifest of its own"
+! grep -qF 'supportedOS' <<<"$cli_manifest" || fail "orvane-cli.exe's manifest declares supported systems"
 
 users=$WINEPREFIX/drive_c/users/${USER:-$(id -un)}
 [ -d "$users" ] || users=$(find "$WINEPREFIX/drive_c/users" -mindepth 1 -maxdepth 1 -type d ! -name Public | head -1)
@@ -47,14 +57,40 @@ installed="$users/AppData/Local/Programs/Orvane Revuvuvi"
 menu="$users/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Orvane Revuvuvi"
 key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Orvane Revuvuvi'
 
-timeout 60 wine "$setup" /S || fail "the installer failed"
+# The user's PATH as the registry holds it (empty when there is none).
+user_path() {
+  timeout 30 wine reg query 'HKCU\Environment' /v Path 2>/dev/null | tr -d '\r' |
+    awk '$1 == "Path" { sub(/^[ \t]*Path[ \t]+REG_[A-Z_]+[ \t]+/, ""); print }'
+}
+set_user_path() { timeout 30 wine reg add 'HKCU\Environment' /v Path /t REG_EXPAND_SZ /d "$1" /f >/dev/null; }
+windows_dir='C:\users\'"$(basename "$users")"'\AppData\Local\Programs\Orvane Revuvuvi'
+
+set_user_path 'C:\tools;D:\bench'
+timeout 60 wine "$setup" /S /ADDTOPATH || fail "the installer failed"
 [ -f "$installed/orvane.exe" ] || fail "no orvane.exe in $installed"
+[ -f "$installed/orvane-cli.exe" ] || fail "no orvane-cli.exe in $installed"
 [ -f "$menu/Orvane Revuvuvi.lnk" ] || fail "no Start-menu entry in $menu"
 timeout 30 wine reg query "$key" /v UninstallString >/dev/null 2>&1 || fail "no uninstall entry under HKCU"
+[ "$(user_path)" = 'C:\tools;D:\bench;'"$windows_dir" ] || fail "PATH after the install: '$(user_path)'"
+# From any console, by name alone.
+timeout 30 wine cmd /c 'orvane-cli --version' 2>/dev/null | tr -d '\r' | grep -qx 'orvane-cli 3.2.0' ||
+  fail "orvane-cli does not run by name from a new console"
 
 # The uninstaller copies itself away and runs from there: wait for its work.
 timeout 60 wine "$installed/Uninstall.exe" /S || fail "the uninstaller failed"
 for _ in $(seq 100); do [ ! -e "$installed" ] && [ ! -e "$menu" ] && break; sleep 0.1; done
 [ ! -e "$installed" ] && [ ! -e "$menu" ] || fail "the uninstaller left files behind"
 ! timeout 30 wine reg query "$key" >/dev/null 2>&1 || fail "the uninstaller left its HKCU entry"
+[ "$(user_path)" = 'C:\tools;D:\bench' ] || fail "PATH after the uninstall: '$(user_path)'"
+
+# A PATH longer than the installer can hold is left exactly as it is, by the
+# installer and by the uninstaller.
+long=$(for i in $(seq 70); do printf 'C:\\tools\\dir%03d;' "$i"; done)'C:\end'
+set_user_path "$long"
+timeout 60 wine "$setup" /S /ADDTOPATH || fail "the installer failed with a long PATH"
+[ "$(user_path)" = "$long" ] || fail "the installer changed a PATH of ${#long} characters"
+timeout 60 wine "$installed/Uninstall.exe" /S || fail "the uninstaller failed"
+for _ in $(seq 100); do [ ! -e "$installed" ] && break; sleep 0.1; done
+[ "$(user_path)" = "$long" ] || fail "the uninstaller changed a PATH of ${#long} characters"
+timeout 30 wine reg delete 'HKCU\Environment' /v Path /f >/dev/null 2>&1 || true
 echo "package-test: $(basename "$zip") and $(basename "$setup") passed"

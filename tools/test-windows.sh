@@ -20,7 +20,8 @@ eval "$(tools/wine-prefix.sh start)"
 trap 'tools/wine-prefix.sh stop' EXIT
 ctest --test-dir "$build" --output-on-failure --timeout 120 -j"$jobs"
 
-# The program against the Linux simulator, driven by pointer clicks.
+# The program against the Linux simulator, driven by pointer clicks, and the
+# command line against several of them.
 #   ORV_SIM  the Linux simulator to use (default: build/orvane-sim, built if missing)
 sim=${ORV_SIM:-$here/build/orvane-sim}
 if [ ! -x "$sim" ]; then
@@ -28,4 +29,5 @@ if [ ! -x "$sim" ]; then
   cmake --build --preset default --target orvane-sim
 fi
 ORV_SIM="$sim" tools/test-windows-gui.sh "$build"
+ORV_SIM="$sim" tools/test-windows-cli.sh "$build"
 tools/test-windows-package.sh "$build"

@@ -9,6 +9,7 @@
 #include <exception>
 #include <memory>
 
+#include "OrvaneVersion.h"
 #include "app/core/ControlIds.h"
 #include "app/qt/CMyDlgWindow.h"
 #include "app/qt/SimulatedBridge.h"
@@ -90,7 +91,7 @@ QStringList Arguments(int argc, char** argv) {
 
 CMyApp::CMyApp(int& argc, char** argv) : argc_(argc), argv_(argv) {
     QCoreApplication::setApplicationName(QStringLiteral("orvane"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("3.02"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(kVersion));
 }
 
 CMyApp::~CMyApp() = default;
@@ -135,7 +136,7 @@ int CMyApp::Run() {
             return 0;
         }
         if (firstLook.isSet(versionOption)) {
-            std::printf("Orvane Revuvuvi 3.02\n");
+            std::printf("orvane (%s) %s\n", kProductName, kVersion);
             return 0;
         }
         if (!firstLook.positionalArguments().isEmpty())

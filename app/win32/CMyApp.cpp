@@ -5,6 +5,7 @@
 #include <exception>
 #include <memory>
 
+#include "OrvaneVersion.h"
 #include "app/core/ResourceTable.h"
 #include "app/win32/BuiltinResources.h"
 #include "app/win32/CMyDlgWindow.h"
@@ -39,7 +40,10 @@ std::wstring HelpText() {
            L"  --factory\tShow and enable the factory calibration panel.\n";
 }
 
-std::wstring VersionText() { return L"Orvane Revuvuvi 3.02"; }
+std::wstring VersionText() {
+    const std::string text = std::string("orvane (") + kProductName + ") " + kVersion;
+    return std::wstring(text.begin(), text.end());
+}
 
 int CMyApp::Run(const std::vector<std::wstring>& args) {
     const AppOptions options = ParseOptions(args);

@@ -3,8 +3,6 @@
 // line, not the program, sets the pace. Simulated devices on pseudo-terminals
 // pace their answers like the real line; the best of a few rounds is taken
 // for each figure so a busy machine's hiccups do not decide the result.
-#include <QCoreApplication>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -51,8 +49,7 @@ double TimeWrite(int count, const std::string& file) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+int main() {
     const std::string file = (std::filesystem::temp_directory_path() / "orvane-cli-bench.json").string();
     {
         // The configuration: a factory device with four settings changed.

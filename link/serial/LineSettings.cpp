@@ -4,6 +4,8 @@
 #include <cctype>
 #include <charconv>
 
+#include "protocol/LineFormat.h"
+
 namespace orv::link {
 
 namespace {
@@ -87,6 +89,15 @@ std::optional<LineSettings> ParseLineSettings(std::string_view text) {
         return std::nullopt;
     }
     return out;
+}
+
+LineSettings DeviceLineSettings() { return *ParseLineSettings(protocol::kLineSettingsText); }
+
+std::string LineSettingsText(const LineSettings& settings) {
+    static constexpr char kParity[] = {'N', 'E', 'O', 'M', 'S'};
+    static constexpr const char* kStop[] = {"1", "1.5", "2"};
+    return std::to_string(settings.baud) + ' ' + std::to_string(settings.dataBits) +
+           kParity[static_cast<int>(settings.parity)] + kStop[static_cast<int>(settings.stopBits)];
 }
 
 }  // namespace orv::link

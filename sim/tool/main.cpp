@@ -45,6 +45,7 @@ const char* const kUsage =
     "                     type it starts with (degC; default 100)\n"
     "  --offset-error VALUE  read VALUE (in the input's unit) too high\n"
     "  --gain-error PCT   read PCT percent too high about the unit's zero\n"
+    "  --silent-restart   reset at once on a restart, without acknowledging it\n"
     "  --quiet            do not print the frame log\n"
     "  -h, --help         show this help\n";
 
@@ -109,6 +110,8 @@ int Parse(int argc, char** argv, Options& o) {
             if (arg == "--input") o.input = v;
             else if (arg == "--offset-error") o.error.offset = *v;
             else o.error.gainPercent = *v;
+        } else if (arg == "--silent-restart") {
+            o.faults.silentRestart = true;
         } else if (arg == "--quiet") {
             o.quiet = true;
         } else {

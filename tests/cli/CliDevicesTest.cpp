@@ -141,6 +141,20 @@ TEST_F(CliDevices, EachCommandOnOnePortReachesTheDevice) {
     EXPECT_EQ(r.status, 0) << r.err;
 }
 
+TEST_F(CliDevices, RestartSucceedsOnceTheDeviceAnswersAgainAcknowledgedOrNot) {
+    // Both start again within 300 ms, deaf meanwhile: the read right after an
+    // acknowledgement is lost and has to be asked again.
+    AddDevice();
+    AddDevice({.silentRestart = true});
+    const CliRun r = Cli({"--json", "restart"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const Json doc = Json::parse(r.out);
+    EXPECT_EQ(doc["ports"][0]["acknowledged"], true);
+    EXPECT_EQ(doc["ports"][1]["acknowledged"], false);
+    for (std::size_t i = 0; i < 2; ++i)
+        devices_[i]->WithDevice([](sim::Transmitter& t) { EXPECT_EQ(t.Stats().restarts, 1u); });
+}
+
 TEST_F(CliDevices, MeasureCsvHasAHeaderAndOneLinePerReading) {
     AddDevice();
     const CliRun r = Cli({"measure", "--count", "3", "--interval", "0.05", "--csv"});

@@ -70,6 +70,11 @@ done
 expect 1 "a device that keeps its old values" -- --port "$keeper" write "$work/plant.json"
 grep -q "mismatch: .*input-type: wrote pt100, the device holds tc-k" "$work/err" || fail "mismatch not reported"
 
+start_sim quiet_restart --silent-restart
+expect 0 "restart of a device that resets without acknowledging" -- --port "$quiet_restart" restart
+grep -qx "restarted" "$work/out" || fail "restart: no 'restarted'"
+expect 1 "restart of a silent device" -- --timeout-scale 0.2 --port "$silent" restart
+grep -q "^orvane-cli: $silent: time-out: no answer to a parameter read within 1 s of the restart" "$work/err" || fail "restart of a silent device not named"
 expect 2 "factory reset without --yes" -- --port "$a" factory-reset
 expect 2 "one device named twice" -- --port COM7 --port "$src" read
 expect 2 "COM0" -- --port COM0 read

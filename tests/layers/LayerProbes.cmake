@@ -9,6 +9,7 @@ set(ORV_LAYER_PROBES
   "orvane_calib|calib/LiveReadings.h|app/core/DialogObserver.h"
   "orvane_core|app/core/CMyDlgPrivate.h|app/qt/CMyDlgWindow.h"
   "orvane_discovery|link/discovery/FindBridgePort.h|app/core/CMyDlg.h"
+  "orvane_line|link/line/RequestClient.h|config/ParamFields.h"
   "orvane_sim|sim/Transmitter.h|config/ParamFields.h")
 set(upward_targets)
 set(upward_headers)

@@ -6,12 +6,13 @@
 #include "app/core/CMyDlgPrivate.h"
 #include "app/core/ControlIds.h"
 #include "protocol/MeasureBlock.h"
+#include "protocol/RequestTimers.h"
 
 namespace orv::app {
 
 namespace {
 
-constexpr unsigned kPollIntervalMs = 1000;
+using protocol::kPollIntervalMs;
 
 // Positions from here on in a thermocouple-first list are not thermocouples,
 // and without a cold junction the ambient reading means nothing.

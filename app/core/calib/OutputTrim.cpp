@@ -9,6 +9,11 @@
 
 namespace orv::app {
 
+using protocol::FindCommand;
+using protocol::kCmdFollowMeasurement;
+using protocol::kCmdSimulateFull;
+using protocol::kCmdSimulateZero;
+
 namespace {
 
 struct SimulatedPoint {

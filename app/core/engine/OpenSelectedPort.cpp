@@ -6,6 +6,7 @@
 
 #include "app/core/CMyDlgPrivate.h"
 #include "app/core/ControlIds.h"
+#include "protocol/LineFormat.h"
 #include "protocol/RequestTimers.h"
 
 namespace orv::app {
@@ -13,7 +14,6 @@ namespace orv::app {
 namespace {
 constexpr short kBufferSize = 1024;
 constexpr long kInputBinary = 1;
-constexpr const char* kLineSettings = "1200, n, 8, 1";
 constexpr short kOpenThreshold = 5;
 constexpr short kInputAll = 0;
 }  // namespace
@@ -37,7 +37,7 @@ void CMyDlgPrivate::OpenSelectedPort() {
 
     comm_.SetPortOpen(true);
     comm_.SetInputMode(kInputBinary);
-    comm_.SetSettings(kLineSettings);
+    comm_.SetSettings(protocol::kLineSettingsText);
     comm_.SetRThreshold(kOpenThreshold);
     comm_.SetInputLen(kInputAll);
 

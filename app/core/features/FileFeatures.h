@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "OrvaneVersion.h"
 #include "app/core/CMyDlg.h"
 #include "app/core/features/ConfigTransfer.h"
 #include "calib/LiveReadings.h"
@@ -14,7 +15,7 @@
 namespace orv::app {
 
 // Written into every saved configuration as the program that saved it.
-inline constexpr char kToolName[] = "Orvane Revuvuvi 3.02";
+inline constexpr const char* kToolName = kProductVersion;
 
 namespace text {
 inline constexpr char kOpenConfiguration[] = "Open Configuration...";

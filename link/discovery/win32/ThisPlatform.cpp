@@ -2,14 +2,13 @@
 
 #include "link/discovery/FindBridgePort.h"
 #include "link/discovery/RegistryPortLookup.h"
+#include "link/discovery/win32/PlatformVersion.h"
 #include "link/discovery/win32/DllBridgeLibrary.h"
 #include "link/discovery/win32/WinRegistry.h"
 
 namespace orv::discovery {
 
-int FindBridgePortOnThisPlatform() {
-    DllBridgeLibrary library;
-    WinRegistry registry;
+std::uint32_t PlatformVersionWord() {
     // GetVersion is what tells the 9x family from NT; its answer on newer
     // systems (capped without a manifest) still falls in the NT range.
 #if defined(__GNUC__)
@@ -19,13 +18,18 @@ int FindBridgePortOnThisPlatform() {
 #pragma warning(push)
 #pragma warning(disable : 4996)
 #endif
-    const auto versionWord = static_cast<std::uint32_t>(GetVersion());
+    return static_cast<std::uint32_t>(GetVersion());
 #if defined(__GNUC__)
 #pragma GCC diagnostic pop
 #elif defined(_MSC_VER)
 #pragma warning(pop)
 #endif
-    RegistryPortLookup lookup(registry, versionWord);
+}
+
+int FindBridgePortOnThisPlatform() {
+    DllBridgeLibrary library;
+    WinRegistry registry;
+    RegistryPortLookup lookup(registry, PlatformVersionWord());
     return FindBridgePort(library, lookup);
 }
 
