@@ -153,6 +153,7 @@ protocol::MeasureBlock Transmitter::Evaluate(unsigned tick) const {
     } else if (code == kCodeCurrent) {
         value = Ratio(m.raw[2] * kMilliampSpan, S16(block_, kCurrentCal));
     }
+    value += error.offset + value * error.gainPercent / 100.0;
     // The offset correction is in whole units of the measured value.
     value += static_cast<std::int8_t>(block_[kOffset]);
 
@@ -162,6 +163,22 @@ protocol::MeasureBlock Transmitter::Evaluate(unsigned tick) const {
 }
 
 protocol::MeasureBlock Transmitter::Measure() { return Evaluate(++tick_); }
+
+void Transmitter::ApplyInput(double value) {
+    const std::uint8_t code = block_[field::kInputType];
+    if (code < 8 || RtdOf(code)) {
+        bench.sensorCelsius = value;
+        bench.thermocoupleFromTemperature = true;
+    } else if (code == kCodeMillivolt) {
+        bench.millivolts = value / 1000.0;  // the device reports microvolts
+    } else if (code == kCodeR400 || code == kCodeR4k) {
+        bench.ohms = value;
+    } else if (code == kCodeVoltage) {
+        bench.volts = value;
+    } else if (code == kCodeCurrent) {
+        bench.milliamps = value;
+    }
+}
 
 OutputCurrents Transmitter::Outputs() const {
     using namespace field;
@@ -174,9 +191,11 @@ OutputCurrents Transmitter::Outputs() const {
         const double zero = F32(block_, kRangeZero), full = F32(block_, kRangeFull);
         double fraction = Ratio(pv - zero, full - zero);
         if (!std::isfinite(fraction)) fraction = 0.0;
-        // Over- and under-range saturate at 3.8 and 20.5 mA as loop devices do.
-        fraction = std::clamp(fraction, -0.0125, 1.03125);
         if (block_[kOutputDirection] == 0) fraction = 1.0 - fraction;
+        // Over- and under-range saturate at 3.8 and 20.5 mA as loop devices
+        // do, in either direction: a reversed output beyond its range must
+        // not sink to 3.5 mA, where a loop reads a failed device.
+        fraction = std::clamp(fraction, -0.0125, 1.03125);
         const auto dac = [&](std::size_t zeroAt, std::size_t fullAt) {
             const double z = U16(block_, zeroAt), f = U16(block_, fullAt);
             return std::round(z + fraction * (f - z));

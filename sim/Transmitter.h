@@ -63,6 +63,15 @@ struct TrueConstants {
     int out2Zero = 921, out2Full = 4688;
 };
 
+// A device that reads wrong by a known amount, for checking the check: the
+// measured value it reports is value + offset + value * gainPercent / 100
+// (in the input's unit, the gain about its zero), before the offset
+// correction the block configures. The outputs follow the reported value.
+struct ReadingError {
+    double offset = 0.0;
+    double gainPercent = 0.0;
+};
+
 enum class OutputMode { FollowMeasurement, SimulateZero, SimulateFull };
 
 struct OutputCurrents {
@@ -107,6 +116,11 @@ public:
 
     // What a read-measurements answer carries now; each call moves the drift on.
     protocol::MeasureBlock Measure();
+    // Puts on the bench the signal that a device with true constants reads
+    // as value, in the unit of the input type the block configures now: the
+    // temperature of a thermocouple or RTD (against the cold junction as it
+    // is), microvolts, ohms, volts or milliamps, as a calibrator is set.
+    void ApplyInput(double value);
     // The output currents the device drives at this moment.
     OutputCurrents Outputs() const;
     OutputMode Mode() const { return mode_; }
@@ -115,6 +129,7 @@ public:
     Faults faults;
     Bench bench;
     TrueConstants truth;
+    ReadingError error;
     // Turnaround between the end of a request and the first answer byte. The
     // pty runner honours it; in-memory doubles use their own delay.
     unsigned answerDelayMs = 20;

@@ -112,8 +112,9 @@ public:
     void ShowMeasurement();  // reads the MeasureBlock from ReceiveBuffer
     void DisableUpdateControls();
     void EnableUpdateControls();
-    // Stops the poll timer and gives back the buttons the poll locked.
-    void EndPoll();
+    // Stops the poll timer and gives back the buttons the poll locked;
+    // listeners hear how a running poll ended.
+    void EndPoll(PollEnd how);
     // From "Auto Upload" until the poll ends by any way.
     bool Polling = false;
 

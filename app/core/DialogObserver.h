@@ -11,6 +11,8 @@
 
 namespace orv::app {
 
+enum class PollEnd { Stopped, Missed, LineLost };
+
 class DialogObserver {
 public:
     virtual ~DialogObserver() = default;
@@ -20,6 +22,11 @@ public:
     virtual void OnMeasurement(const protocol::MeasureBlock& /*block*/) {}
     // The poll ended because its last request went unanswered.
     virtual void OnPollMissed() {}
+    // The poll ended, whichever way: "Stop Upload", a missed answer (told
+    // before OnPollMissed) or the line lost.
+    virtual void OnPollEnded(PollEnd /*how*/) {}
+    // A read of the parameter block went unanswered ("Time Out").
+    virtual void OnParamsMissed() {}
 };
 
 }  // namespace orv::app

@@ -6,11 +6,13 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -39,6 +41,10 @@ const char* const kUsage =
     "  --bad-checksum     answer with a wrong checksum\n"
     "  --wrong-function   answer with another function code\n"
     "  --keep-block       acknowledge writes but store nothing\n"
+    "  --input VALUE      signal applied to the input, in the unit of the input\n"
+    "                     type it starts with (degC; default 100)\n"
+    "  --offset-error VALUE  read VALUE (in the input's unit) too high\n"
+    "  --gain-error PCT   read PCT percent too high about the unit's zero\n"
     "  --silent-restart   reset at once on a restart, without acknowledging it\n"
     "  --quiet            do not print the frame log\n"
     "  -h, --help         show this help\n"
@@ -48,12 +54,23 @@ struct Options {
     std::string link;
     unsigned delayMs = 20;
     orv::sim::Faults faults;
+    orv::sim::ReadingError error;
+    std::optional<double> input;
     bool quiet = false;
 };
 
 int Usage(const std::string& problem) {
     std::fprintf(stderr, "orvane-sim: %s\n%s", problem.c_str(), kUsage);
     return kExitUsage;
+}
+
+// A finite decimal number, the whole text.
+std::optional<double> Number(const std::string& text) {
+    char* end = nullptr;
+    errno = 0;
+    const double v = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || errno != 0 || !std::isfinite(v)) return std::nullopt;
+    return v;
 }
 
 // Returns -1 when parsing succeeded, otherwise the exit code.
@@ -90,6 +107,13 @@ int Parse(int argc, char** argv, Options& o) {
             o.faults.wrongFunction = true;
         } else if (arg == "--keep-block") {
             o.faults.keepBlock = true;
+        } else if (arg == "--input" || arg == "--offset-error" || arg == "--gain-error") {
+            std::string text;
+            const std::optional<double> v = value(text) ? Number(text) : std::nullopt;
+            if (!v) return Usage(arg + " needs a number, not '" + text + "'");
+            if (arg == "--input") o.input = v;
+            else if (arg == "--offset-error") o.error.offset = *v;
+            else o.error.gainPercent = *v;
         } else if (arg == "--silent-restart") {
             o.faults.silentRestart = true;
         } else if (arg == "--quiet") {
@@ -147,6 +171,8 @@ int main(int argc, char** argv) {
     orv::sim::Transmitter device;
     device.faults = options.faults;
     device.answerDelayMs = options.delayMs;
+    device.error = options.error;
+    if (options.input) device.ApplyInput(*options.input);
 
     static std::atomic<int> logError{0};
     orv::sim::NonBlockingLog log(STDOUT_FILENO, kLogQueueLines, [](int error) {

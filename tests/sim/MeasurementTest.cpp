@@ -63,6 +63,36 @@ TEST(Measurement, CalibratedDeviceReadsTheBenchInTheInputsUnit) {
     }
 }
 
+TEST(Measurement, AppliedInputAndAKnownErrorInTheInputsUnit) {
+    struct Case {
+        const char* name;
+        std::uint8_t code;
+        double applied;
+        ReadingError error;
+        double expected;
+        double tolerance;
+    };
+    const Case cases[] = {
+        {"TC K", 0, 650.0, {}, 650.0, 0.3},
+        {"TC K with an offset", 0, 650.0, {13.0, 0.0}, 663.0, 0.3},
+        {"TC K with a gain error", 0, 1300.0, {0.0, 0.3}, 1303.9, 0.3},
+        {"mV in uV", 15, -40000.0, {}, -40000.0, 10.0},
+        {"PT100 below zero, both errors", 16, -100.0, {0.5, 1.0}, -100.5, 0.1},
+        {"R 0..4k", 31, 2500.0, {}, 2500.0, 0.5},
+        {"voltage", 32, 2.5, {0.01, 0.0}, 2.51, 0.002},
+        {"current", 33, 16.0, {0.0, -0.5}, 15.92, 0.005},
+    };
+    for (const auto& c : cases) {
+        Transmitter t;
+        t.bench.drift = 0;
+        StoreTruth(t);
+        Store(t, 1, {c.code});
+        t.ApplyInput(c.applied);
+        t.error = c.error;
+        EXPECT_NEAR(Read(t).measured, c.expected, c.tolerance) << c.name;
+    }
+}
+
 TEST(Measurement, StoredConstantsSteerTheReading) {
     // Each row nudges one stored constant and says how the reading must move:
     // the device trusts its constants, so a wrong one shows as a wrong value.
@@ -213,6 +243,9 @@ TEST(Outputs, FollowTheMeasurementOverTheRange) {
         {"range start", 50.0, 50.0f, 1, 4.0},
         {"over range saturates", 900.0, 0.0f, 1, 20.5},
         {"under range saturates", 10.0, 50.0f, 1, 3.8},
+        // Reversed, the same band: never down to where a loop reads a failure.
+        {"reversed over range saturates", 900.0, 0.0f, 0, 3.8},
+        {"reversed under range saturates", 10.0, 50.0f, 0, 20.5},
     };
     for (const auto& c : cases) {
         Transmitter t;

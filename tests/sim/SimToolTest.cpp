@@ -10,7 +10,9 @@
 #include <chrono>
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "Frames.h"
 #include "Line.h"
@@ -26,7 +28,7 @@ enum class LogEnd { Unread, Full, Closed };
 
 class SimProcess {
 public:
-    SimProcess(const fs::path& link, LogEnd logEnd) {
+    SimProcess(const fs::path& link, LogEnd logEnd, std::vector<std::string> options = {}) {
         int out[2];
         if (::pipe2(out, O_CLOEXEC) != 0) return;
         // The smallest pipe a full log needs least noise to fill.
@@ -37,7 +39,12 @@ public:
             ::dup2(out[1], STDOUT_FILENO);
             const int null = ::open("/dev/null", O_WRONLY);
             ::dup2(null, STDERR_FILENO);
-            ::execl(ORVANE_SIM_BINARY, "orvane-sim", "--link", link.c_str(), "--delay", "0", nullptr);
+            std::vector<std::string> args{"orvane-sim", "--link", link.string(), "--delay", "0"};
+            args.insert(args.end(), options.begin(), options.end());
+            std::vector<char*> argv;
+            for (auto& a : args) argv.push_back(a.data());
+            argv.push_back(nullptr);
+            ::execv(ORVANE_SIM_BINARY, argv.data());
             ::_exit(127);
         }
         ::close(out[1]);
@@ -138,6 +145,24 @@ TEST_F(SimTool, AFullLogNeitherStopsTheAnswersNorTheExit) {
     const auto status = sim.Exit(std::chrono::seconds(5));
     ASSERT_TRUE(status.has_value());
     EXPECT_FALSE(fs::exists(fs::symlink_status(link_)));
+}
+
+TEST_F(SimTool, AppliesTheInputAndTheReadingErrorItIsGiven) {
+    SimProcess sim(link_, LogEnd::Unread, {"--input", "650", "--offset-error", "13", "--gain-error", "0.5"});
+    ASSERT_TRUE(sim.started());
+    ASSERT_TRUE(WaitForLink(link_, sim));
+    simtest::Line line(link_.string());
+    ASSERT_TRUE(line.ok());
+    line.Send(simtest::kReadMeasure);
+    const Bytes answer = line.Read(22, 3000);
+    ASSERT_EQ(answer.size(), 22u);
+    // The factory device reads 650 degC as about 650.2; then + 13 + 0.5 %.
+    EXPECT_NEAR(simtest::ParseMeasure(answer).measured, 650.2 * 1.005 + 13.0, 0.5);
+
+    SimProcess bad(link_, LogEnd::Unread, {"--gain-error", "1e999"});
+    const auto status = bad.Exit(std::chrono::seconds(5));
+    ASSERT_TRUE(status.has_value());
+    EXPECT_EQ(WEXITSTATUS(*status), 2);
 }
 
 }  // namespace

@@ -59,17 +59,19 @@ void CMyDlgPrivate::OnAutoUpload() {
     window_.SetTimer(id::TimerPoll, kPollIntervalMs);
 }
 
-void CMyDlgPrivate::OnStopUpload() { EndPoll(); }
+void CMyDlgPrivate::OnStopUpload() { EndPoll(PollEnd::Stopped); }
 
-void CMyDlgPrivate::EndPoll() {
+void CMyDlgPrivate::EndPoll(PollEnd how) {
+    const bool wasPolling = Polling;
     window_.KillTimer(id::TimerPoll);
     EnableUpdateControls();
+    if (wasPolling) Notify([how](DialogObserver& o) { o.OnPollEnded(how); });
 }
 
 void CMyDlgPrivate::PollTick() {
     if (PollMissed) {
         // Stopped before the box: its nested loop would deliver more ticks.
-        EndPoll();
+        EndPoll(PollEnd::Missed);
         // Before the box: listeners mark the gap while it waits for OK.
         Notify([](DialogObserver& o) { o.OnPollMissed(); });
         window_.MessageBox("Time Out !", MessageIcon::Exclamation);

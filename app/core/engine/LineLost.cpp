@@ -10,7 +10,7 @@ namespace orv::app {
 void CMyDlgPrivate::OnLineLost() {
     // Left running, the poll would only report the closed port at its next
     // tick and a time-out at the one after.
-    if (Polling) EndPoll();
+    if (Polling) EndPoll(PollEnd::LineLost);
     window_.EnableControl(id::Connection, true);
     window_.EnableControl(id::PortList, true);
     // Said when it happens: otherwise the readings just freeze and the reason

@@ -17,6 +17,8 @@ void CMyDlgPrivate::OnTimer(int timerId) {
         case id::TimerViewBase + 4:
         case id::TimerViewBase + 5:
             window_.KillTimer(timerId);
+            // Told before the box: a listener waiting for the block stops waiting.
+            if (timerId == id::TimerReadParams) Notify([](DialogObserver& o) { o.OnParamsMissed(); });
             window_.MessageBox("Time Out", MessageIcon::Exclamation);
             break;
         case id::TimerPoll:
