@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "calib/CheckMath.h"
+#include "config/BlockHex.h"
 #include "config/ConfigFile.h"
 #include "config/InputTypeCatalogue.h"
 #include "config/SettingCatalogue.h"
@@ -40,17 +41,6 @@ std::string Join(const std::string& parent, const std::string& name) {
 std::string Index(const std::string& parent, std::size_t k) { return parent + "[" + std::to_string(k) + "]"; }
 
 // ---- writing ----------------------------------------------------------------
-
-std::string HexBlock(const std::array<std::uint8_t, config::kParamBlockSize>& block) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string out;
-    for (std::size_t k = 0; k < block.size(); ++k) {
-        if (k) out += ' ';
-        out += kDigits[block[k] >> 4];
-        out += kDigits[block[k] & 0xF];
-    }
-    return out;
-}
 
 // The run's installation settings in the words the configuration files and
 // the command line use, from the block.
@@ -170,29 +160,10 @@ T Word(const Json& parent, const std::string& path, const char* name, const std:
     Refuse(Quoted(Join(path, name)) + " is " + Quoted(text) + ", which is not one of its words");
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 std::array<std::uint8_t, config::kParamBlockSize> ParseHexBlock(const std::string& text, const std::string& path) {
-    std::array<std::uint8_t, config::kParamBlockSize> block{};
-    std::size_t n = 0;
-    for (std::size_t i = 0; i < text.size();) {
-        if (text[i] == ' ') {
-            ++i;
-            continue;
-        }
-        const int hi = HexDigit(text[i]);
-        const int lo = i + 1 < text.size() ? HexDigit(text[i + 1]) : -1;
-        if (hi < 0 || lo < 0 || n == block.size()) break;
-        block[n++] = static_cast<std::uint8_t>(hi << 4 | lo);
-        i += 2;
-        if (i == text.size() && n == block.size()) return block;
-    }
-    Refuse(Quoted(path) + " must be the 36 bytes of the parameter block in hex");
+    const auto block = config::BlockFromHex(text);
+    if (!block) Refuse(Quoted(path) + " must be the 36 bytes of the parameter block in hex");
+    return *block;
 }
 
 CheckSetup ReadSetup(const Json& root) {
@@ -317,7 +288,7 @@ std::string SerializeCheckRecord(const CheckRecord& record) {
         r["stopped"] = run.stopped;
         r["unit"] = UnitOfBlock(run.block);
         r["settings"] = SettingsJson(run.block);
-        r["block"] = HexBlock(run.block);
+        r["block"] = config::BlockHex(run.block);
         r["points"] = Json::array();
         for (const PointResult& p : run.points) r["points"].push_back(PointJson(p));
         root["runs"].push_back(std::move(r));

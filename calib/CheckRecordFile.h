@@ -5,7 +5,7 @@
 //   {
 //     "format": "orvane-calibration-check",   // refused when different
 //     "version": 1,                           // refused when newer than kCheckRecordVersion
-//     "tool": "Orvane Revuvuvi 3.02", "saved": "2026-12-09T10:42:00+01:00",
+//     "tool": "Orvane Revuvuvi 3.2.0", "saved": "2026-12-09T10:42:00+01:00",
 //     "result": "pass" | "fail" | "incomplete",   // the device as left
 //     "setup": {"points": [0, 25, 50, 75, 100], "downwards": false, "tolerance": 0.25,
 //               "readings": 5, "settleTime": 60,

@@ -13,8 +13,10 @@
 #include <random>
 #include <system_error>
 
+#include "config/BlockHex.h"
 #include "config/FloatText.h"
 #include "config/InputTypeCatalogue.h"
+#include "config/SettingCatalogue.h"
 
 #if defined(_WIN32)
 #include <fcntl.h>
@@ -215,17 +217,15 @@ public:
     }
 
     // A choice by its word, or by the byte a device held when it is no word.
-    template <std::size_t N>
-    std::uint8_t Choice(const Json& parent, std::string_view parentPath, const char* name,
-                        const std::array<std::string_view, N>& words) const {
-        const Json& v = Member(parent, parentPath, name);
-        if (v.is_number()) return Byte(parent, parentPath, name);
-        const std::string text = String(parent, parentPath, name);
-        for (std::size_t k = 0; k < N; ++k)
-            if (text == words[k]) return static_cast<std::uint8_t>(k);
+    std::uint8_t Choice(const Json& parent, std::string_view parentPath, const SettingInfo& setting) const {
+        const std::string name(setting.word);
+        const Json& v = Member(parent, parentPath, name.c_str());
+        if (v.is_number()) return Byte(parent, parentPath, name.c_str());
+        const std::string text = String(parent, parentPath, name.c_str());
+        if (const auto code = CodeOfWord(setting, text)) return static_cast<std::uint8_t>(*code);
         std::string allowed;
-        for (std::size_t k = 0; k < N; ++k) allowed += (k ? " or " : "") + Quoted(words[k]);
-        Refuse(Quoted(Join(parentPath, name)) + " is " + Quoted(text) + ", not " + allowed);
+        for (const ValueWord& w : setting.values) allowed += (allowed.empty() ? "" : " or ") + Quoted(w.word);
+        Refuse(Quoted(Join(parentPath, name.c_str())) + " is " + Quoted(text) + ", not " + allowed);
     }
 
     // The number as the file spells it (for messages and float fields).
@@ -243,12 +243,11 @@ private:
     const Document& doc_;
 };
 
-// Index order matches the device values.
-constexpr std::array<std::string_view, 2> kCjcWords{"external-cu50", "internal"};      // cjcMode 0, 1
-constexpr std::array<std::string_view, 2> kBreakWords{"low", "high"};                   // breakAlarm 0, 1
-constexpr std::array<std::string_view, 2> kDirectionWords{"20-4mA", "4-20mA"};          // outputDirection 0, 1
-constexpr int kMaxDamping = 9;
-constexpr int kMinWires = 2, kMaxWires = 4;
+// The file's keys are the catalogue's words.
+const char* Key(Setting id) {
+    // The words are string literals, so their text ends in a NUL.
+    return InfoOf(id).word.data();
+}
 
 // A float in its shortest form that reads back as the same float, so 0.1f
 // shows as 0.1 and not as its double widening 0.10000000149011612. A value
@@ -262,9 +261,8 @@ OrderedJson FloatJson(float f) {
     return d;
 }
 
-template <std::size_t N>
-OrderedJson ChoiceJson(std::uint8_t value, const std::array<std::string_view, N>& words) {
-    if (value < N) return std::string(words[value]);
+OrderedJson ChoiceJson(std::uint8_t value, Setting id) {
+    if (const auto word = WordOf(InfoOf(id), value)) return std::string(*word);
     return value;
 }
 
@@ -275,41 +273,10 @@ OrderedJson Quantity(OrderedJson value, std::string_view unit) {
     return q;
 }
 
-std::string HexBlock(const std::array<std::uint8_t, kParamBlockSize>& block) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string out;
-    for (std::size_t k = 0; k < block.size(); ++k) {
-        if (k) out += ' ';
-        out += kDigits[block[k] >> 4];
-        out += kDigits[block[k] & 0xF];
-    }
-    return out;
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 std::array<std::uint8_t, kParamBlockSize> ParseHexBlock(const std::string& text) {
-    std::array<std::uint8_t, kParamBlockSize> block{};
-    const auto refuse = [] { Refuse("\"block\" must be the 36 bytes of the parameter block in hex"); };
-    std::size_t n = 0;
-    for (std::size_t i = 0; i < text.size();) {
-        if (text[i] == ' ') {
-            ++i;
-            continue;
-        }
-        const int hi = HexDigit(text[i]);
-        const int lo = i + 1 < text.size() ? HexDigit(text[i + 1]) : -1;
-        if (hi < 0 || lo < 0 || n == block.size()) refuse();
-        block[n++] = static_cast<std::uint8_t>(hi << 4 | lo);
-        i += 2;
-    }
-    if (n != block.size()) refuse();
-    return block;
+    const auto block = BlockFromHex(text);
+    if (!block) Refuse("\"block\" must be the 36 bytes of the parameter block in hex");
+    return *block;
 }
 
 // Names as the files write them; empty for a code the catalogue does not know.
@@ -323,10 +290,7 @@ std::string_view TypeName(int code) {
     return row == kNoRow ? std::string_view{} : InputTypes()[static_cast<std::size_t>(row)].modelText;
 }
 
-bool Offers(int model, int code) {
-    const int row = RowOfCode(code);
-    return FindModel(model) && row != kNoRow && PositionOfRow(model, row) != kNoRow;
-}
+bool Offers(int model, int code) { return ModelOffers(model, code); }
 
 std::string ModelPhrase(int model) {
     const std::string_view name = ModelName(model);
@@ -387,43 +351,55 @@ ConfigRecord ReadRecord(const Document& doc) {
         return q;
     };
     const Json& s = r.Object(root, "", "settings");
-    f.cjcMode = r.Choice(s, "settings", "cjcMode", kCjcWords);
-    f.wireCount = r.Byte(s, "settings", "wireCount");
-    f.rangeZero = r.Float(quantity(s, "rangeZero"), "settings.rangeZero", "value");
-    f.rangeFull = r.Float(quantity(s, "rangeFull"), "settings.rangeFull", "value");
-    f.dampingLevel = r.Byte(s, "settings", "dampingLevel");
-    f.breakAlarm = r.Choice(s, "settings", "breakAlarm", kBreakWords);
-    f.outputDirection = r.Choice(s, "settings", "outputDirection", kDirectionWords);
-    f.offsetCorrection = static_cast<std::int8_t>(
-        r.Integer(quantity(s, "offsetCorrection"), "settings.offsetCorrection", "value", -128, 127));
+    const auto value = [&](Setting id) -> const Json& { return quantity(s, Key(id)); };
+    const auto valuePath = [](Setting id) { return std::string("settings.") + Key(id); };
+    f.cjcMode = r.Choice(s, "settings", InfoOf(Setting::CjcMode));
+    f.wireCount = r.Byte(s, "settings", Key(Setting::WireCount));
+    f.rangeZero = r.Float(value(Setting::RangeZero), valuePath(Setting::RangeZero), "value");
+    f.rangeFull = r.Float(value(Setting::RangeFull), valuePath(Setting::RangeFull), "value");
+    f.dampingLevel = r.Byte(s, "settings", Key(Setting::DampingLevel));
+    f.breakAlarm = r.Choice(s, "settings", InfoOf(Setting::BreakAlarm));
+    f.outputDirection = r.Choice(s, "settings", InfoOf(Setting::OutputDirection));
+    const SettingInfo& offset = InfoOf(Setting::OffsetCorrection);
+    f.offsetCorrection = static_cast<std::int8_t>(r.Integer(value(Setting::OffsetCorrection),
+                                                            valuePath(Setting::OffsetCorrection), "value",
+                                                            static_cast<long long>(offset.min),
+                                                            static_cast<long long>(offset.max)));
 
     const Json& c = r.Object(root, "", "calibration");
-    constexpr long long kI16Lo = std::numeric_limits<std::int16_t>::min();
-    constexpr long long kI16Hi = std::numeric_limits<std::int16_t>::max();
-    constexpr long long kU16Hi = std::numeric_limits<std::uint16_t>::max();
-    f.resistanceCal = r.Float(c, "calibration", "resistanceCal");
-    f.millivoltCal = static_cast<std::int16_t>(r.Integer(c, "calibration", "millivoltCal", kI16Lo, kI16Hi));
-    f.ambientCal = static_cast<std::uint16_t>(r.Integer(c, "calibration", "ambientCal", 0, kU16Hi));
-    f.voltageCal = static_cast<std::int16_t>(r.Integer(c, "calibration", "voltageCal", kI16Lo, kI16Hi));
-    f.currentCal = static_cast<std::int16_t>(r.Integer(c, "calibration", "currentCal", kI16Lo, kI16Hi));
-    f.out1ZeroTrim = static_cast<std::uint16_t>(r.Integer(c, "calibration", "out1ZeroTrim", 0, kU16Hi));
-    f.out1FullTrim = static_cast<std::uint16_t>(r.Integer(c, "calibration", "out1FullTrim", 0, kU16Hi));
-    f.out2ZeroTrim = static_cast<std::uint16_t>(r.Integer(c, "calibration", "out2ZeroTrim", 0, kU16Hi));
-    f.out2FullTrim = static_cast<std::uint16_t>(r.Integer(c, "calibration", "out2FullTrim", 0, kU16Hi));
+    // Every value the field can hold is one: the device's own constants.
+    const auto whole = [&](Setting id) {
+        const SettingInfo& info = InfoOf(id);
+        return r.Integer(c, "calibration", Key(id), static_cast<long long>(info.min), static_cast<long long>(info.max));
+    };
+    f.resistanceCal = r.Float(c, "calibration", Key(Setting::ResistanceCal));
+    f.millivoltCal = static_cast<std::int16_t>(whole(Setting::MillivoltCal));
+    f.ambientCal = static_cast<std::uint16_t>(whole(Setting::AmbientCal));
+    f.voltageCal = static_cast<std::int16_t>(whole(Setting::VoltageCal));
+    f.currentCal = static_cast<std::int16_t>(whole(Setting::CurrentCal));
+    f.out1ZeroTrim = static_cast<std::uint16_t>(whole(Setting::Out1ZeroTrim));
+    f.out1FullTrim = static_cast<std::uint16_t>(whole(Setting::Out1FullTrim));
+    f.out2ZeroTrim = static_cast<std::uint16_t>(whole(Setting::Out2ZeroTrim));
+    f.out2FullTrim = static_cast<std::uint16_t>(whole(Setting::Out2FullTrim));
 
     rec.block = ParseHexBlock(r.String(root, "", "block"));
     return rec;
 }
 
-std::string ChoicePhrase(const char* name, std::uint8_t value, std::string_view word0, std::string_view word1) {
-    return std::string(name) + " is " + std::to_string(value) + ", neither " + Quoted(word0) + " nor " + Quoted(word1);
+// Why a setting's value in the block is outside what the setting allows:
+// "wireCount is 0, outside 2 to 4".
+std::string OutsidePhrase(const SettingInfo& s, std::span<const std::uint8_t, kParamBlockSize> block) {
+    const std::string name(s.word);
+    if (s.encoding == Encoding::F32) return name + " is " + NonFiniteFloatText(FloatField(s, block)) + ", not a finite number";
+    const auto held = static_cast<long long>(ReadField(s, block));
+    if (s.values.empty())
+        return name + " is " + std::to_string(held) + ", outside " + std::to_string(static_cast<long long>(s.min)) +
+               " to " + std::to_string(static_cast<long long>(s.max));
+    std::string words;
+    for (std::size_t k = 0; k < s.values.size(); ++k)
+        words += std::string(k == 0 ? "" : " nor ") + Quoted(s.values[k].word);
+    return name + " is " + std::to_string(held) + ", neither " + words;
 }
-
-std::string FloatPhrase(const char* name, float value) {
-    return std::string(name) + " is " + NonFiniteFloatText(value) + ", not a finite number";
-}
-
-bool SameFloat(float a, float b) { return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b); }
 
 }  // namespace
 
@@ -445,28 +421,28 @@ std::string SerializeConfig(const ConfigRecord& record) {
     root["inputType"] = OrderedJson{{"code", f.inputType}, {"name", std::string(TypeName(f.inputType))}};
 
     OrderedJson s = OrderedJson::object();
-    s["cjcMode"] = ChoiceJson(f.cjcMode, kCjcWords);
-    s["wireCount"] = f.wireCount;
-    s["rangeZero"] = Quantity(FloatJson(f.rangeZero), unit);
-    s["rangeFull"] = Quantity(FloatJson(f.rangeFull), unit);
-    s["dampingLevel"] = f.dampingLevel;
-    s["breakAlarm"] = ChoiceJson(f.breakAlarm, kBreakWords);
-    s["outputDirection"] = ChoiceJson(f.outputDirection, kDirectionWords);
-    s["offsetCorrection"] = Quantity(f.offsetCorrection, unit);
+    s[Key(Setting::CjcMode)] = ChoiceJson(f.cjcMode, Setting::CjcMode);
+    s[Key(Setting::WireCount)] = f.wireCount;
+    s[Key(Setting::RangeZero)] = Quantity(FloatJson(f.rangeZero), unit);
+    s[Key(Setting::RangeFull)] = Quantity(FloatJson(f.rangeFull), unit);
+    s[Key(Setting::DampingLevel)] = f.dampingLevel;
+    s[Key(Setting::BreakAlarm)] = ChoiceJson(f.breakAlarm, Setting::BreakAlarm);
+    s[Key(Setting::OutputDirection)] = ChoiceJson(f.outputDirection, Setting::OutputDirection);
+    s[Key(Setting::OffsetCorrection)] = Quantity(f.offsetCorrection, unit);
     root["settings"] = std::move(s);
 
     OrderedJson c = OrderedJson::object();
-    c["resistanceCal"] = FloatJson(f.resistanceCal);
-    c["millivoltCal"] = f.millivoltCal;
-    c["ambientCal"] = f.ambientCal;
-    c["voltageCal"] = f.voltageCal;
-    c["currentCal"] = f.currentCal;
-    c["out1ZeroTrim"] = f.out1ZeroTrim;
-    c["out1FullTrim"] = f.out1FullTrim;
-    c["out2ZeroTrim"] = f.out2ZeroTrim;
-    c["out2FullTrim"] = f.out2FullTrim;
+    c[Key(Setting::ResistanceCal)] = FloatJson(f.resistanceCal);
+    c[Key(Setting::MillivoltCal)] = f.millivoltCal;
+    c[Key(Setting::AmbientCal)] = f.ambientCal;
+    c[Key(Setting::VoltageCal)] = f.voltageCal;
+    c[Key(Setting::CurrentCal)] = f.currentCal;
+    c[Key(Setting::Out1ZeroTrim)] = f.out1ZeroTrim;
+    c[Key(Setting::Out1FullTrim)] = f.out1FullTrim;
+    c[Key(Setting::Out2ZeroTrim)] = f.out2ZeroTrim;
+    c[Key(Setting::Out2FullTrim)] = f.out2FullTrim;
     root["calibration"] = std::move(c);
-    root["block"] = HexBlock(record.block);
+    root["block"] = BlockHex(record.block);
     // Names and words are the tool's own UTF-8; a saved "tool" or "saved"
     // text from an edited file may not be, and must not stop the save.
     return root.dump(2, ' ', false, OrderedJson::error_handler_t::replace) + "\n";
@@ -576,86 +552,74 @@ ConfigLoad LoadConfigFile(const std::filesystem::path& file) {
 
 std::vector<LeftSetting> SettingsOutOfRange(const ConfigRecord& record) {
     const ParamFields& f = record.fields;
+    std::array<std::uint8_t, kParamBlockSize> block{};
+    f.Write(block);
     std::vector<LeftSetting> out;
-    if (!Offers(f.model, f.inputType)) {
-        const std::string value = "inputType is " + std::to_string(f.inputType);
-        const std::string why = RowOfCode(f.inputType) == kNoRow
-                                    ? value + ", which names no input type"
-                                    : value + " (" + std::string(TypeName(f.inputType)) + "), which " + ModelPhrase(f.model) +
-                                          " does not offer";
-        out.push_back({"inputType", why});
+    for (const SettingInfo& s : kSettings) {
+        if (s.group != SettingGroup::Installation) continue;
+        const std::string name(s.word);
+        if (s.id == Setting::InputType) {
+            if (Offers(f.model, f.inputType)) continue;
+            const std::string value = name + " is " + std::to_string(f.inputType);
+            out.push_back({name, RowOfCode(f.inputType) == kNoRow
+                                     ? value + ", which names no input type"
+                                     : value + " (" + std::string(TypeName(f.inputType)) + "), which " +
+                                           ModelPhrase(f.model) + " does not offer"});
+        } else if (!FieldInLimits(s, block)) {
+            out.push_back({name, OutsidePhrase(s, block)});
+        }
     }
-    if (f.cjcMode > 1) out.push_back({"cjcMode", ChoicePhrase("cjcMode", f.cjcMode, kCjcWords[1], kCjcWords[0])});
-    if (f.wireCount < kMinWires || f.wireCount > kMaxWires)
-        out.push_back({"wireCount", "wireCount is " + std::to_string(f.wireCount) + ", outside 2 to 4"});
-    if (!std::isfinite(f.rangeZero)) out.push_back({"rangeZero", FloatPhrase("rangeZero", f.rangeZero)});
-    if (!std::isfinite(f.rangeFull)) out.push_back({"rangeFull", FloatPhrase("rangeFull", f.rangeFull)});
-    if (f.dampingLevel > kMaxDamping)
-        out.push_back({"dampingLevel", "dampingLevel is " + std::to_string(f.dampingLevel) + ", outside 0 to 9"});
-    if (f.breakAlarm > 1)
-        out.push_back({"breakAlarm", ChoicePhrase("breakAlarm", f.breakAlarm, kBreakWords[0], kBreakWords[1])});
-    if (f.outputDirection > 1)
-        out.push_back({"outputDirection",
-                       ChoicePhrase("outputDirection", f.outputDirection, kDirectionWords[1], kDirectionWords[0])});
     return out;
 }
 
 AppliedConfig ApplyConfig(const ConfigRecord& record, const ParamFields& current, bool withCalibration) {
-    const ParamFields& f = record.fields;
+    std::array<std::uint8_t, kParamBlockSize> file{}, device{}, to{};
+    record.fields.Write(file);
+    current.Write(device);
+    to = device;
     AppliedConfig a{current, {}};
-    ParamFields& to = a.fields;
     const std::vector<LeftSetting> outside = SettingsOutOfRange(record);
-    const auto isOutside = [&](std::string_view name) {
-        for (const auto& l : outside)
-            if (l.name == name) return true;
-        return false;
+    const auto leftFor = [&](std::string_view name) {
+        return std::find_if(outside.begin(), outside.end(), [&](const LeftSetting& l) { return l.name == name; });
     };
-    // Each setting: taken, already there, or left with its reason.
-    const auto take = [&](std::string_view name, bool held, auto assign) {
-        if (held) return;
-        if (const auto it = std::find_if(outside.begin(), outside.end(), [&](const LeftSetting& l) { return l.name == name; });
-            it != outside.end()) {
-            a.left.push_back(*it);
-            return;
-        }
-        assign();
+    const auto held = [&](const SettingInfo& s) {
+        return std::equal(file.begin() + s.offset, file.begin() + s.offset + s.width, device.begin() + s.offset);
     };
-    take("inputType", f.inputType == current.inputType, [&] { to.inputType = f.inputType; });
-    take("cjcMode", f.cjcMode == current.cjcMode, [&] { to.cjcMode = f.cjcMode; });
-    take("wireCount", f.wireCount == current.wireCount, [&] { to.wireCount = f.wireCount; });
+    const auto take = [&](const SettingInfo& s) {
+        std::copy(file.begin() + s.offset, file.begin() + s.offset + s.width, to.begin() + s.offset);
+    };
 
-    // Range ends and offset are numbers in the input type's unit: put under
-    // another type's unit they would mean something else.
-    const std::string_view fileUnit = UnitOfCode(f.inputType);
-    const std::string_view deviceUnit = UnitOfCode(to.inputType);
-    const bool unitHolds = to.inputType == f.inputType || (!fileUnit.empty() && fileUnit == deviceUnit);
-    const auto inUnit = [&](const char* name, bool held, auto assign) {
-        if (held) return;
-        if (!unitHolds && !isOutside(name)) {
-            a.left.push_back({name, std::string(name) + " is in " + (fileUnit.empty() ? "no known unit" : std::string(fileUnit)) +
-                                        ", the unit of " + TypePhrase(f.inputType) + ", which is left; the device measures in " +
-                                        (deviceUnit.empty() ? "no known unit" : std::string(deviceUnit))});
-            return;
+    // The catalogue lists the input type first, so it is decided before the
+    // numbers in its unit.
+    const int fileType = record.fields.inputType;
+    for (const SettingInfo& s : kSettings) {
+        const bool calibration = s.group == SettingGroup::Calibration;
+        if (calibration) {
+            // Calibration constants and trims belong to one device's sensor
+            // and outputs: taken only when asked for, and as they are.
+            if (withCalibration) take(s);
+            continue;
         }
-        take(name, false, assign);
-    };
-    inUnit("rangeZero", SameFloat(f.rangeZero, current.rangeZero), [&] { to.rangeZero = f.rangeZero; });
-    inUnit("rangeFull", SameFloat(f.rangeFull, current.rangeFull), [&] { to.rangeFull = f.rangeFull; });
-    take("dampingLevel", f.dampingLevel == current.dampingLevel, [&] { to.dampingLevel = f.dampingLevel; });
-    take("breakAlarm", f.breakAlarm == current.breakAlarm, [&] { to.breakAlarm = f.breakAlarm; });
-    take("outputDirection", f.outputDirection == current.outputDirection, [&] { to.outputDirection = f.outputDirection; });
-    inUnit("offsetCorrection", f.offsetCorrection == current.offsetCorrection,
-           [&] { to.offsetCorrection = f.offsetCorrection; });
-    if (!withCalibration) return a;
-    to.resistanceCal = f.resistanceCal;
-    to.millivoltCal = f.millivoltCal;
-    to.ambientCal = f.ambientCal;
-    to.voltageCal = f.voltageCal;
-    to.currentCal = f.currentCal;
-    to.out1ZeroTrim = f.out1ZeroTrim;
-    to.out1FullTrim = f.out1FullTrim;
-    to.out2ZeroTrim = f.out2ZeroTrim;
-    to.out2FullTrim = f.out2FullTrim;
+        if (s.group != SettingGroup::Installation || held(s)) continue;
+        const std::string name(s.word);
+        if (const auto it = leftFor(name); it != outside.end()) {
+            a.left.push_back(*it);
+            continue;
+        }
+        // Range ends and offset are numbers in the input type's unit: put
+        // under another type's unit they would mean something else.
+        const int toType = to[InfoOf(Setting::InputType).offset];
+        const std::string_view fileUnit = UnitOfCode(fileType);
+        const std::string_view deviceUnit = UnitOfCode(toType);
+        if (s.inRangeUnit && toType != fileType && (fileUnit.empty() || fileUnit != deviceUnit)) {
+            a.left.push_back({name, name + " is in " + (fileUnit.empty() ? "no known unit" : std::string(fileUnit)) +
+                                        ", the unit of " + TypePhrase(fileType) + ", which is left; the device measures in " +
+                                        (deviceUnit.empty() ? "no known unit" : std::string(deviceUnit))});
+            continue;
+        }
+        take(s);
+    }
+    a.fields = ParamFields::Read(to);
     return a;
 }
 
@@ -692,10 +656,7 @@ std::int64_t SecondsOf(const std::tm& t) {
            t.tm_hour * 3600 + t.tm_min * 60 + t.tm_sec;
 }
 
-}  // namespace
-
-std::string IsoTimestamp(std::time_t when) {
-    std::tm local{}, utc{};
+void Calendars(std::time_t when, std::tm& local, std::tm& utc) {
 #if defined(_WIN32)
     localtime_s(&local, &when);
     gmtime_s(&utc, &when);
@@ -703,8 +664,21 @@ std::string IsoTimestamp(std::time_t when) {
     localtime_r(&when, &local);
     gmtime_r(&when, &utc);
 #endif
+}
+
+}  // namespace
+
+int UtcOffsetMinutes(std::time_t when) {
+    std::tm local{}, utc{};
+    Calendars(when, local, utc);
     // The same instant read on the two calendars differs by the offset.
-    const std::int64_t offsetMinutes = (SecondsOf(local) - SecondsOf(utc)) / 60;
+    return static_cast<int>((SecondsOf(local) - SecondsOf(utc)) / 60);
+}
+
+std::string IsoTimestamp(std::time_t when) {
+    std::tm local{}, utc{};
+    Calendars(when, local, utc);
+    const std::int64_t offsetMinutes = UtcOffsetMinutes(when);
     const std::int64_t magnitude = offsetMinutes < 0 ? -offsetMinutes : offsetMinutes;
     char buf[64];
     std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d%c%02d:%02d", local.tm_year + 1900, local.tm_mon + 1,

@@ -8,7 +8,7 @@
 //   {
 //     "format": "orvane-configuration",  // refused when different
 //     "version": 1,                      // refused when newer than kConfigVersion
-//     "tool": "Orvane Revuvuvi 3.02",    // the program that saved it
+//     "tool": "Orvane Revuvuvi 3.2.0",    // the program that saved it
 //     "saved": "2026-12-09T01:02:03+01:00",
 //     "model": {"code": 5, "name": "QV-UN2：万能输入：双输出"},
 //     "inputType": {"code": 0, "name": "TC- K"},
@@ -152,6 +152,8 @@ std::string_view UnitOfCode(int code);
 // strftime %z (which some C libraries answer with the zone's name).
 std::string IsoTimestamp(std::time_t when);
 std::string IsoTimestampNow();
+// The local time's offset from UTC at that moment, in minutes.
+int UtcOffsetMinutes(std::time_t when);
 
 // Writes text to a temporary file beside target and renames it over target,
 // so a crash, a kill or a full disk leaves either the old file or the new

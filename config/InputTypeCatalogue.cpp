@@ -110,4 +110,9 @@ int RowOfWord(std::string_view word) {
     return kNoRow;
 }
 
+bool ModelOffers(int model, int code) {
+    const int row = RowOfCode(code);
+    return row != kNoRow && PositionOfRow(model, row) != kNoRow;
+}
+
 }  // namespace orv::config

@@ -47,6 +47,11 @@ struct ModelRow {
 inline constexpr int kModelCount = 6;
 inline constexpr int kNoRow = -1;
 
+// The ambient reading is the device's own board temperature, in degrees
+// Celsius whatever the input measures; the window labels it only where it is
+// the cold junction (thermocouples).
+inline constexpr std::string_view kAmbientUnit = "℃";
+
 const std::array<InputTypeRow, 18>& InputTypes();
 const std::array<ModelRow, kModelCount>& Models();
 
@@ -70,5 +75,7 @@ int ListSize(int model);
 int RowOfCode(int code);
 // The row whose word this is (any case), kNoRow for none.
 int RowOfWord(std::string_view word);
+// Whether a known model's list offers the input type with this device code.
+bool ModelOffers(int model, int code);
 
 }  // namespace orv::config

@@ -81,8 +81,9 @@ std::string FormatFixed(double x, int decimals) {
 }
 
 std::string FormatRangeValue(double x, std::string_view zeroText, std::string_view fullText) {
-    const float span = std::fabs(TextToFloat(zeroText) - TextToFloat(fullText));
-    return FormatFixed(x, RangeDecimals(span));
+    return FormatInRange(x, TextToFloat(zeroText), TextToFloat(fullText));
 }
+
+std::string FormatInRange(double x, float zero, float full) { return FormatFixed(x, RangeDecimals(std::fabs(zero - full))); }
 
 }  // namespace orv::config

@@ -21,6 +21,9 @@ int RangeDecimals(float span);
 // hundreds of digits nobody can read in a field.
 std::string FormatRangeValue(double x, std::string_view zeroText, std::string_view fullText);
 
+// The same for range ends held as numbers, as the block holds them.
+std::string FormatInRange(double x, float zero, float full);
+
 // The same with the decimals given.
 std::string FormatFixed(double x, int decimals);
 

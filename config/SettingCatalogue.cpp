@@ -34,6 +34,22 @@ double ReadField(const SettingInfo& s, std::span<const std::uint8_t, kParamBlock
     return 0;
 }
 
+float FloatField(const SettingInfo& s, std::span<const std::uint8_t, kParamBlockSize> block) {
+    return std::bit_cast<float>(Unsigned(block, s.offset, 4));
+}
+
+void WriteField(const SettingInfo& s, double value, std::span<std::uint8_t, kParamBlockSize> block) {
+    std::uint32_t raw = 0;
+    switch (s.encoding) {
+        case Encoding::U8:
+        case Encoding::U16: raw = static_cast<std::uint32_t>(value); break;
+        case Encoding::I8:
+        case Encoding::I16: raw = static_cast<std::uint32_t>(static_cast<std::int32_t>(value)); break;
+        case Encoding::F32: raw = std::bit_cast<std::uint32_t>(static_cast<float>(value)); break;
+    }
+    for (std::size_t k = 0; k < s.width; ++k) block[s.offset + k] = static_cast<std::uint8_t>(raw >> (8 * k));
+}
+
 bool FieldInLimits(const SettingInfo& s, std::span<const std::uint8_t, kParamBlockSize> block) {
     const double v = ReadField(s, block);
     if (s.id == Setting::InputType) return RowOfCode(static_cast<int>(v)) != kNoRow;

@@ -52,12 +52,14 @@ struct SettingInfo {
     bool inRangeUnit;                   // measured in the input type's unit (range ends, offset)
 };
 
-inline constexpr std::array kCjcWords{ValueWord{0, "external-cu50", "External Cu50"},
-                                      ValueWord{1, "internal", "Internal"}};
+// The usual value first: lists of choices in messages, help and README read
+// in this order.
+inline constexpr std::array kCjcWords{ValueWord{1, "internal", "Internal"},
+                                      ValueWord{0, "external-cu50", "External Cu50"}};
 inline constexpr std::array kBreakAlarmWords{ValueWord{0, "low", "Less than Low Limit"},
                                              ValueWord{1, "high", "Greater than High Limit"}};
-inline constexpr std::array kDirectionWords{ValueWord{0, "20-4mA", "20mA - 4mA"},
-                                            ValueWord{1, "4-20mA", "4mA - 20mA"}};
+inline constexpr std::array kDirectionWords{ValueWord{1, "4-20mA", "4mA - 20mA"},
+                                            ValueWord{0, "20-4mA", "20mA - 4mA"}};
 
 // The block holds the resistance calibration value times this.
 inline constexpr double kResistanceCalScale = 50.0;
@@ -113,6 +115,12 @@ const SettingInfo* FindSetting(std::string_view word);
 
 // The field as a number, exactly as the block holds it (floats widened).
 double ReadField(const SettingInfo& setting, std::span<const std::uint8_t, kParamBlockSize> block);
+// A float field exactly as held: widened to double, a signalling NaN would
+// come back quieted, one bit changed.
+float FloatField(const SettingInfo& setting, std::span<const std::uint8_t, kParamBlockSize> block);
+// Stores a number into the field in the field's encoding; the caller keeps
+// it within the field's limits.
+void WriteField(const SettingInfo& setting, double value, std::span<std::uint8_t, kParamBlockSize> block);
 // Whether the block's value of the field is one the device gives meaning to.
 bool FieldInLimits(const SettingInfo& setting, std::span<const std::uint8_t, kParamBlockSize> block);
 

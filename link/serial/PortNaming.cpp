@@ -1,5 +1,6 @@
 #include "link/serial/PortNaming.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -64,6 +65,21 @@ std::string DefaultPortPath(int port) {
         return "/dev/ttyUSB" + std::to_string(port - 1);
     }
     return {};
+}
+
+std::vector<PortLink> PortLinks(const fs::path& folder) {
+    std::vector<PortLink> links;
+    std::error_code ec;
+    if (folder.empty() || !fs::is_directory(folder, ec)) return links;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const auto k = LinkNumber(it->path().filename().string());
+        if (!k || !it->is_symlink(ec)) continue;
+        const fs::path target = fs::read_symlink(it->path(), ec);
+        if (ec || target.empty()) continue;
+        links.push_back({*k, (target.is_absolute() ? target : folder / target).string()});
+    }
+    std::sort(links.begin(), links.end(), [](const PortLink& a, const PortLink& b) { return a.port < b.port; });
+    return links;
 }
 
 int PortNumberOf(const fs::path& folder, const fs::path& device, int unlinkedPort) {

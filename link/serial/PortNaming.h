@@ -3,6 +3,7 @@
 // No Qt: discovery answers in the same names.
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace orv::link {
 
@@ -16,6 +17,14 @@ std::string DefaultPortPath(int port);
 
 // The user's port folder; empty when neither XDG_CONFIG_HOME nor HOME tells.
 std::filesystem::path PortFolder();
+
+// The links COMk (k of 1 or more) in a port folder, by number, each with the
+// path it names as DefaultPortPath takes it (a dangling one too).
+struct PortLink {
+    int port;
+    std::string target;
+};
+std::vector<PortLink> PortLinks(const std::filesystem::path& folder);
 
 // The port number whose name leads to `device`, with the links in `folder`:
 // the lowest k of 1 or more whose link COMk resolves to the device, else

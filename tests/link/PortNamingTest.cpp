@@ -100,5 +100,17 @@ TEST_F(PortNamingTest, MissingFolderIsNotCreated) {
     EXPECT_FALSE(fs::exists(root_ / "nobody"));
 }
 
+// "ports" lists these: each link by its number, naming what opening COMk opens.
+TEST_F(PortNamingTest, LinksAreListedByNumberWithThePathTheirNameOpens) {
+    EnvOverride xdg("XDG_CONFIG_HOME", Xdg().string());
+    const std::vector<PortLink> links = PortLinks(PortFolder());
+    ASSERT_EQ(links.size(), 3u);  // COM0 and COM-1 name no port
+    for (std::size_t i = 0; i < links.size(); ++i) {
+        EXPECT_EQ(links[i].port, static_cast<int>(i) + 2);
+        EXPECT_EQ(links[i].target, DefaultPortPath(links[i].port));
+    }
+    EXPECT_TRUE(PortLinks(root_ / "none").empty());
+}
+
 }  // namespace
 }  // namespace orv::link
