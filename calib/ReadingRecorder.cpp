@@ -2,12 +2,15 @@
 
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <cstring>
 #if defined(_WIN32)
 #include <io.h>
 #else
 #include <unistd.h>
 #endif
+
+#include "config/ConfigFile.h"
 
 namespace orv::calib {
 
@@ -60,6 +63,21 @@ std::string FormatIsoTime(std::int64_t msSinceEpoch, int offsetMinutes) {
                   static_cast<int>(msOfDay / 1000 % 60), static_cast<int>(msOfDay % 1000),
                   offsetMinutes < 0 ? '-' : '+', off / 60, off % 60);
     return buf;
+}
+
+std::string IsoTimeNow() {
+    const auto now = std::chrono::system_clock::now();
+    const std::int64_t ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
+    return FormatIsoTime(ms, config::UtcOffsetMinutes(std::chrono::system_clock::to_time_t(now)));
+}
+
+std::string CsvHeader(bool withPort) {
+    return withPort ? "port," + std::string(ReadingRecorder::kHeader) : std::string(ReadingRecorder::kHeader);
+}
+
+std::string CsvLine(std::string_view port, std::string_view isoTime, const protocol::MeasureBlock& block,
+                    std::string_view unit) {
+    return CsvField(port) + "," + CsvLine(isoTime, block, unit);
 }
 
 std::string CsvLine(std::string_view isoTime, const protocol::MeasureBlock& block, std::string_view unit) {

@@ -55,12 +55,21 @@ private:
     std::string error_;
 };
 
+// The one layout of a recording, the window's and the command line's: the
+// command line, which may record several ports into one file, adds a first
+// column naming the port ("port,time,measured,ambient,unit,rv0,...").
+std::string CsvHeader(bool withPort);
+
 // The CSV line for one reading, without the line end. Floats in their
-// shortest exact form, '.' as decimal point whatever the locale; a unit with
-// a comma or quote is quoted.
+// shortest exact form, '.' as decimal point whatever the locale; a unit (or
+// port) with a comma or quote is quoted.
 std::string CsvLine(std::string_view isoTime, const protocol::MeasureBlock& block, std::string_view unit);
+std::string CsvLine(std::string_view port, std::string_view isoTime, const protocol::MeasureBlock& block,
+                    std::string_view unit);
 
 // 2026-12-09T01:02:03.456+01:00 for msSinceEpoch at the given offset from UTC.
 std::string FormatIsoTime(std::int64_t msSinceEpoch, int offsetMinutes);
+// The same for now, by the system's clock and local time zone.
+std::string IsoTimeNow();
 
 }  // namespace orv::calib

@@ -1,7 +1,9 @@
 #pragma once
 // A CSV recording read back for the trend: the window's own recordings
-// (time,measured,ambient,unit,...) and the command line's measure --csv
-// (port,time,measured,unit,ambient,...), told apart by their header. The
+// (time,measured,ambient,unit,...) and the command line's measure --csv,
+// which leads with a port column (port,time,measured,ambient,unit,...; its
+// older files have port,time,measured,unit,ambient,...). Columns are found
+// by their names in the header, so every one of these layouts reads. The
 // file is read a line at a time, so a week of readings costs the readings
 // and not the text. A line cut off by a crash at the very end is left out
 // and said so; anything else that does not parse refuses the file, naming

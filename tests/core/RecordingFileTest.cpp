@@ -32,6 +32,14 @@ std::string Line(int second, double measured, const char* unit = "℃") {
     return text;
 }
 
+// The command line's recording as the one writer makes it, several ports in one file.
+std::string PortRecording() {
+    const protocol::MeasureBlock block{{1, 2, 3, 4, 5}, 21.0f, 12.5f};
+    return CsvHeader(true) + "\n" + CsvLine("COM3", "2026-12-09T02:00:00.000+01:00", block, "V") + "\n" +
+           CsvLine("COM4", "2026-12-09T02:00:00.100+01:00", block, "℃") + "\n" +
+           CsvLine("COM3", "2026-12-09T02:00:01.000+01:00", block, "V") + "\n";
+}
+
 TEST(RecordingFile, ReadsBothKindsOfRecordingAndRefusesWhatItCannotReadNamingTheLine) {
     const struct {
         std::string text;
@@ -45,6 +53,7 @@ TEST(RecordingFile, ReadsBothKindsOfRecordingAndRefusesWhatItCannotReadNamingThe
              "\"/dev/tty,x\",2026-12-09T01:00:00.100Z,99,℃,21,1,2,3,4,5\n" +
              "COM3,2026-12-09T01:00:01.000Z,12.75,℃,21,1,2,3,4,5\n",
          2, "℃", "it also holds readings of /dev/tty,x, not shown (only COM3 is)"},
+        {PortRecording(), 2, "V", "it also holds readings of COM4, not shown (only COM3 is)"},
         {kHeader + Line(1, 20.5) + Line(2, 20.75) + "2026-12-09T02:00:03.000+01:00,2", 2, "℃",
          "its last line (4) was cut off and is left out"},
         {kHeader + Line(1, 20.5) + "2026-12-09T02:00:02.000+01:00,x,21.5,℃,1,2,3,4,5\n" + Line(3, 1), 0,
