@@ -1,5 +1,6 @@
 #pragma once
-// The "ports" listing: every bridge discovery can see, with the port it is.
+// The "ports" listing: every bridge discovery can see, with the port it is,
+// and the ports the user named with links.
 #include <functional>
 #include <string>
 #include <vector>
@@ -14,6 +15,12 @@ struct BridgeRow {
     std::string path;  // the device the name opens
     unsigned vendorId = 0, productId = 0;
     std::string serial;
+};
+
+// A COMk the user gave a device with a link in the port folder.
+struct LinkRow {
+    std::string name;  // COMk
+    std::string path;  // the device the link leads to
 };
 
 // Unlike start-up discovery, which keeps only the last bridge, this lists

@@ -1,9 +1,10 @@
 #include "cli/CliOptions.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
-#include "cli/Version.h"
+#include "OrvaneVersion.h"
 
 namespace orv::cli {
 
@@ -11,12 +12,15 @@ const char* const kUsageText =
     "Usage: orvane-cli [--port PORT]... [--json] [--timeout-scale F] COMMAND [ARGS]\n"
     "\n"
     "Commands:\n"
-    "  ports                       list the USB serial bridges found\n"
+    "  ports                       list the USB serial bridges and the port links found\n"
     "  read [-o FILE]              read the settings; -o saves a configuration file\n"
     "  write FILE [--no-verify]    write a configuration file's settings, then read back and compare\n"
     "  set NAME=VALUE...           change single settings, then read back and compare\n"
     "  measure [--count N] [--interval S] [--csv]\n"
     "                              poll the readings, one line each\n"
+    "  check [--points 0,25,50,75,100] [--tolerance PCT] [--readings N] [--record FILE]\n"
+    "                              calibration check on one port: for each point apply the value\n"
+    "                              shown, then enter the reference value on standard input\n"
     "  restart                     restart the device\n"
     "  factory-reset --yes         restore the factory settings\n"
     "\n"
@@ -27,12 +31,15 @@ const char* const kUsageText =
     "  -h, --help          show this help\n"
     "  --version           show the version\n"
     "\n"
-    "Settings for set: input-type, cjc, wiring, range-zero, range-full, offset,\n"
-    "damping, break-alarm, output-direction.\n"
+    "Settings for set (the words of configuration files; README lists their values):\n"
+    "  inputType cjcMode wireCount rangeZero rangeFull dampingLevel breakAlarm\n"
+    "  outputDirection offsetCorrection\n"
+    "  e.g. set inputType=pt100 wireCount=3 rangeZero=-50 rangeFull=250\n"
+    "       set cjcMode=external-cu50 breakAlarm=high outputDirection=20-4mA\n"
     "\n"
-    "Exit status: 0 every port succeeded, 1 a device failed, 2 usage or input error,\n"
-    "130 stopped by Ctrl-C or SIGTERM (each port finishes the exchange on its line,\n"
-    "then says what it wrote).\n";
+    "Exit status: 0 every port succeeded (check: every point passed), 1 a device failed\n"
+    "(check: a point failed), 2 usage or input error, 130 stopped by Ctrl-C or SIGTERM\n"
+    "(each port finishes the exchange on its line, then says what it wrote).\n";
 
 namespace {
 
@@ -52,6 +59,7 @@ std::optional<Command> CommandNamed(const std::string& name) {
     if (name == "measure") return Command::Measure;
     if (name == "restart") return Command::Restart;
     if (name == "factory-reset") return Command::FactoryReset;
+    if (name == "check") return Command::Check;
     return std::nullopt;
 }
 
@@ -59,7 +67,8 @@ ParsedCommandLine Usage(const std::string& problem) { return {std::nullopt, {}, 
 
 bool TakesValue(const std::string& option) {
     return option == "--port" || option == "--timeout-scale" || option == "-o" || option == "--output" ||
-           option == "--count" || option == "--interval";
+           option == "--count" || option == "--interval" || option == "--points" || option == "--tolerance" ||
+           option == "--readings" || option == "--record";
 }
 
 }  // namespace
@@ -78,6 +87,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     std::optional<Command> command;
     std::vector<std::string> operands;
     bool sawYes = false, sawNoVerify = false, sawCsv = false, sawOutput = false, sawCount = false, sawInterval = false;
+    bool sawCheckOption = false;
 
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string arg = args[i];
@@ -104,7 +114,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
                           arg == "--help" || arg == "--version"))
             return Usage(arg + " takes no value");
         if (arg == "-h" || arg == "--help") return {std::nullopt, kUsageText, {}};
-        if (arg == "--version") return {std::nullopt, std::string("orvane-cli ") + kVersion + "\n", {}};
+        if (arg == "--version")
+            return {std::nullopt, std::string("orvane-cli (") + orv::kProductName + ") " + orv::kVersion + "\n", {}};
         if (arg == "--port") {
             if (!value(v) || v.empty()) return Usage("--port needs COMk, a device path or auto");
             o.ports.push_back(v);
@@ -134,6 +145,27 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
         } else if (arg == "--csv") {
             o.csv = true;
             sawCsv = true;
+        } else if (arg == "--points") {
+            if (!value(v)) return Usage("--points needs a list such as 0,25,50,75,100");
+            const calib::ParsedPoints points = calib::ParsePointList(v);
+            if (!points.error.empty()) return Usage("--points: " + points.error);
+            o.check.points = points.points;
+            sawCheckOption = true;
+        } else if (arg == "--tolerance") {
+            const auto t = value(v) ? calib::ParseNumber(v) : std::nullopt;
+            if (!t) return Usage("--tolerance takes a number: percent of the span");
+            o.check.tolerance = *t;
+            sawCheckOption = true;
+        } else if (arg == "--readings") {
+            const auto n = value(v) ? Number(v) : std::nullopt;
+            if (!n || *n < 1 || *n > calib::kMaxReadings || std::floor(*n) != *n)
+                return Usage("--readings takes a whole number from 1 to " + std::to_string(calib::kMaxReadings));
+            o.check.readings = static_cast<int>(*n);
+            sawCheckOption = true;
+        } else if (arg == "--record") {
+            if (!value(v) || v.empty()) return Usage("--record needs a file name");
+            o.recordFile = v;
+            sawCheckOption = true;
         } else if (arg == "--yes") {
             o.confirmed = true;
             sawYes = true;
@@ -159,6 +191,11 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (auto u = only(sawNoVerify && o.command != Command::Write, "--no-verify", "write")) return *u;
     if (auto u = only((sawCount || sawInterval || sawCsv) && o.command != Command::Measure, "--count, --interval and --csv", "measure")) return *u;
     if (auto u = only(sawYes && o.command != Command::FactoryReset, "--yes", "factory-reset")) return *u;
+    if (auto u = only(sawCheckOption && o.command != Command::Check, "--points, --tolerance, --readings and --record",
+                      "check"))
+        return *u;
+    if (o.csv && o.json)
+        return Usage("--csv and --json do not go together: --json puts the readings into its document");
 
     switch (o.command) {
         case Command::Write:
@@ -173,10 +210,18 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
                 if (!parsed.assignment) return Usage(parsed.error);
                 for (const auto& earlier : o.assignments)
                     if (earlier.setting == parsed.assignment->setting)
-                        return Usage(std::string(earlier.setting->name) + " is given twice");
+                        return Usage(std::string(earlier.setting->word) + " is given twice");
                 o.assignments.push_back(std::move(*parsed.assignment));
             }
             operands.clear();
+            break;
+        }
+        case Command::Check: {
+            // One reading a second: the longest wait for steady readings is
+            // a minute, or the time the readings themselves take.
+            o.check.settleSeconds = std::max(o.check.settleSeconds, o.check.readings);
+            if (const auto problems = calib::SetupProblems(o.check); !problems.empty()) return Usage("check: " + problems.front());
+            if (o.ports.size() > 1) return Usage("check runs on one port; give one --port");
             break;
         }
         case Command::FactoryReset:

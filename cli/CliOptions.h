@@ -5,11 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "calib/CheckSetup.h"
 #include "cli/SettingNames.h"
 
 namespace orv::cli {
 
-enum class Command { Ports, Read, Write, Set, Measure, Restart, FactoryReset };
+enum class Command { Ports, Read, Write, Set, Measure, Restart, FactoryReset, Check };
 
 struct CliOptions {
     std::vector<std::string> ports;  // as given; empty means "auto"
@@ -25,6 +26,8 @@ struct CliOptions {
     double intervalSeconds = 1.0;   // measure
     bool csv = false;               // measure
     bool confirmed = false;         // factory-reset --yes
+    calib::CheckSetup check;        // check --points, --tolerance, --readings
+    std::string recordFile;         // check --record
 };
 
 struct ParsedCommandLine {

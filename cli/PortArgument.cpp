@@ -32,7 +32,7 @@ ResolvedPort ResolvePort(const std::string& given, const std::function<int()>& d
                          const std::function<std::string(int)>& portPath) {
     if (given == "auto") {
         const int k = discover();
-        if (k <= 0) return {"auto", "", "auto: no USB serial bridge with a port was found"};
+        if (k <= 0) return {"auto", "", "no USB serial bridge with a port was found"};
         return {"auto (COM" + std::to_string(k) + ")", portPath(k), {}};
     }
     if (const int k = ComNumber(given); k >= 0) {

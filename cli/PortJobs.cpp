@@ -4,9 +4,12 @@
 #include <chrono>
 #include <thread>
 
+#include "OrvaneVersion.h"
+#include "calib/ReadingRecorder.h"
+#include "cli/CheckJob.h"
 #include "cli/FilePath.h"
-#include "cli/Version.h"
 #include "config/ParamFields.h"
+#include "config/RangeFormat.h"
 #include "protocol/CommandCatalogue.h"
 
 namespace orv::cli {
@@ -17,37 +20,25 @@ using Clock = std::chrono::steady_clock;
 
 std::string Names(const std::vector<Assignment>& assignments) {
     std::string out;
-    for (const auto& a : assignments) out += (out.empty() ? "" : ", ") + std::string(a.setting->name);
+    for (const auto& a : assignments) out += (out.empty() ? "" : ", ") + std::string(a.setting->word);
     return out;
-}
-
-// Between two requests, never inside one: the frame on the line is finished
-// and its answer taken before the job gives up.
-void StopPoint(const JobContext& c) {
-    if (c.stop && c.stop->load()) throw Interrupted{};
-}
-
-Block ReadBlock(DeviceLine& line, const JobContext& c, const char* why) {
-    StopPoint(c);
-    c.step(why);
-    return line.ReadParams();
 }
 
 void WriteEach(DeviceLine& line, const JobContext& c, const std::vector<Assignment>& assignments, JobResult& r) {
     r.planned.clear();
-    for (const auto& a : assignments) r.planned.emplace_back(a.setting->name);
+    for (const auto& a : assignments) r.planned.emplace_back(a.setting->word);
     r.acknowledged = 0;
     for (std::size_t i = 0; i < assignments.size(); ++i) {
         const auto& a = assignments[i];
         StopPoint(c);
-        c.step("writing " + std::string(a.setting->name) + " (" + std::to_string(i + 1) + " of " +
+        c.step("writing " + std::string(a.setting->word) + " (" + std::to_string(i + 1) + " of " +
                std::to_string(assignments.size()) + ")");
         try {
-            line.WriteParams(a.setting->start, a.bytes);
+            line.WriteParams(a.setting->offset, a.bytes);
         } catch (const DeviceFailure& e) {
             // The technician has to know the device may now hold half of it.
             std::vector<Assignment> done(assignments.begin(), assignments.begin() + static_cast<long>(i));
-            throw DeviceFailure(e.Kind(), "writing " + std::string(a.setting->name) + ": " + e.what() +
+            throw DeviceFailure(e.Kind(), "writing " + std::string(a.setting->word) + ": " + e.what() +
                                               (done.empty() ? "" : "; acknowledged before it: " + Names(done)));
         }
         r.acknowledged = i + 1;
@@ -73,7 +64,7 @@ void Read(DeviceLine& line, const JobContext& c, JobResult& r) {
     if (c.options.outputFile.empty()) return;
     c.step("saving " + c.options.outputFile);
     config::ConfigRecord record;
-    record.tool = std::string("orvane-cli ") + kVersion;
+    record.tool = orv::kProductVersion;
     record.savedAt = config::IsoTimestampNow();
     record.fields = config::ParamFields::Read(block);
     record.block = block;
@@ -101,17 +92,18 @@ void Write(DeviceLine& line, const JobContext& c, JobResult& r) {
                  (r.left.empty() ? "" : " it can take") + "\n";
     } else {
         WriteEach(line, c, differing, r);
-        r.text = "wrote " + std::to_string(differing.size()) + " of " + std::to_string(AllSettings().size()) +
-                 " settings that differed (" + Names(differing) +
-                 "), each with its own write as the window's update buttons do; model and calibration are never "
-                 "written\n";
+        const std::size_t matched = SettableSettings().size() - differing.size() - r.left.size();
+        r.text = "wrote the " + std::to_string(differing.size()) + " setting" + (differing.size() == 1 ? "" : "s") +
+                 " that differed from the file (" + Names(differing) +
+                 "), each with its own write as the window's update buttons do; " + std::to_string(matched) +
+                 " already matched; model and calibration are never written\n";
     }
     if (!r.left.empty()) r.text += "left as the device has them: " + config::DescribeLeft(r.left) + "\n";
     if (c.options.verify) {
         // Everything the file asks for is checked, not only what was sent: a
         // device that changed a setting on its own is caught too.
         std::vector<Assignment> all;
-        for (const auto& s : AllSettings()) all.push_back(FieldOf(s, wanted));
+        for (const auto* s : SettableSettings()) all.push_back(FieldOf(*s, wanted));
         Verify(line, c, all, r);
         r.text += r.left.empty() ? "verified: the device holds the file's settings\n"
                                  : "verified: the device holds the file's other settings\n";
@@ -127,8 +119,8 @@ void Set(DeviceLine& line, const JobContext& c, JobResult& r) {
     Block now = device;
     for (const auto& a : c.options.assignments) Apply(a, now);
     for (const auto& a : c.options.assignments) {
-        r.text += std::string(a.setting->name) + "=" + ValueText(a.setting->id, now);
-        if (const auto unit = UnitOf(a.setting->id, now); !unit.empty()) r.text += " " + unit;
+        r.text += std::string(a.setting->word) + "=" + ValueText(*a.setting, now);
+        if (const auto unit = UnitOf(*a.setting, now); !unit.empty()) r.text += " " + unit;
         r.text += " written and verified\n";
     }
 }
@@ -144,7 +136,7 @@ void WaitUntil(const JobContext& c, Clock::time_point until) {
 
 void Measure(DeviceLine& line, const JobContext& c, JobResult& r) {
     const Block block = ReadBlock(line, c, "reading the parameters for the unit");
-    r.json["unit"] = UnitOf(Setting::RangeZero, block);
+    r.json["unit"] = UnitOf(config::InfoOf(config::Setting::RangeZero), block);
     r.json["readings"] = Json::array();
     const auto interval = std::chrono::duration_cast<Clock::duration>(
         std::chrono::duration<double>(c.options.intervalSeconds));
@@ -159,7 +151,7 @@ void Measure(DeviceLine& line, const JobContext& c, JobResult& r) {
         } catch (const DeviceFailure& e) {
             throw DeviceFailure(e.Kind(), std::string(e.what()) + " (after " + std::to_string(i) + " readings)");
         }
-        reading.time = UtcTimestampNow();
+        reading.time = calib::IsoTimeNow();
         r.json["readings"].push_back(ReadingJson(reading));
         if (c.options.json) continue;
         c.stream(c.options.csv ? ReadingCsv(c.label, reading, block) : ReadingText(c.label, reading, block));
@@ -191,23 +183,39 @@ void Restart(DeviceLine& line, const JobContext& c, JobResult& r) {
 
 std::vector<Assignment> DifferingSettings(const Block& device, const Block& wanted) {
     std::vector<Assignment> out;
-    for (const auto& s : AllSettings()) {
-        Assignment a = FieldOf(s, wanted);
+    for (const auto* s : SettableSettings()) {
+        Assignment a = FieldOf(*s, wanted);
         if (!Holds(a, device)) out.push_back(std::move(a));
     }
     return out;
 }
 
 std::vector<std::string> Mismatches(const std::vector<Assignment>& written, const Block& readBack) {
+    // One range for the decimals of every number in the message: the one the
+    // written settings make together.
+    Block intended = readBack;
+    for (const auto& a : written) Apply(a, intended);
+    const auto shown = [&](const config::SettingInfo& s, const Block& block) {
+        if (s.encoding == config::Encoding::F32 && s.inRangeUnit) return FormatInRange(config::FloatField(s, block), intended);
+        return ValueText(s, block);
+    };
     std::vector<std::string> out;
     for (const auto& a : written) {
         if (Holds(a, readBack)) continue;
-        Block intended = readBack;
-        Apply(a, intended);
-        out.push_back(std::string(a.setting->name) + ": wrote " + ValueText(a.setting->id, intended) +
-                      ", the device holds " + ValueText(a.setting->id, readBack));
+        out.push_back(std::string(a.setting->word) + ": wrote " + shown(*a.setting, intended) + ", the device holds " +
+                      shown(*a.setting, readBack));
     }
     return out;
+}
+
+void StopPoint(const JobContext& c) {
+    if (c.stop && c.stop->load()) throw Interrupted{};
+}
+
+Block ReadBlock(DeviceLine& line, const JobContext& c, const char* why) {
+    StopPoint(c);
+    c.step(why);
+    return line.ReadParams();
 }
 
 void RunJob(DeviceLine& line, const JobContext& c, JobResult& r) {
@@ -222,6 +230,7 @@ void RunJob(DeviceLine& line, const JobContext& c, JobResult& r) {
         case Command::Restart: return Restart(line, c, r);
         case Command::FactoryReset:
             return SendCommand(line, c, r, protocol::kCmdFactoryRestore, "factory reset", "factory settings restored");
+        case Command::Check: return RunCheck(line, c, r);
         case Command::Ports: break;
     }
 }

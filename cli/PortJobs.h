@@ -3,7 +3,10 @@
 // A job either completes or throws DeviceFailure; it never prompts and every
 // wait in it ends at a time-out.
 #include <atomic>
+#include <chrono>
 #include <functional>
+#include <istream>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -23,6 +26,12 @@ struct JobContext {
     // Set by SIGINT or SIGTERM: the exchange on the line is finished, nothing
     // more is sent. Null: never.
     const std::atomic<bool>* stop = nullptr;
+    // check: where the reference values come from (null: nowhere), and the
+    // terminal it draws its prompt and live value on when there is one.
+    std::istream* input = nullptr;
+    bool inputIsTerminal = false;
+    std::ostream* terminal = nullptr;
+    std::chrono::milliseconds pollInterval{1000};
 };
 
 struct JobResult {
@@ -34,10 +43,22 @@ struct JobResult {
     bool verified = false;         // read back and compared
     // write: settings of the file left as the device has them.
     std::vector<config::LeftSetting> left;
+    // check: the command ran to its end but its result is a failure (a
+    // point out of tolerance), in words.
+    std::string failure;
+    // The text is printed also when the command failed or was stopped (the
+    // check's points measured until then).
+    bool textOnFailure = false;
 };
 
 // Thrown between two requests once a stop is asked for.
 struct Interrupted {};
+
+// Between two requests, never inside one: the frame on the line is finished
+// and its answer taken before the job gives up. Throws Interrupted.
+void StopPoint(const JobContext& context);
+// Reads the block after a stop point, saying why on the progress line.
+Block ReadBlock(DeviceLine& line, const JobContext& context, const char* why);
 
 // Runs the command on one device. Throws DeviceFailure or Interrupted;
 // result holds what was done up to then either way (settings written,
@@ -49,7 +70,8 @@ void RunJob(DeviceLine& line, const JobContext& context, JobResult& result);
 // unit). Model and calibration are never among them.
 std::vector<Assignment> DifferingSettings(const Block& device, const Block& wanted);
 // Each assignment whose bytes the read-back block does not hold, as
-// "range-full: wrote 1300.0, the device holds 1000.0".
+// "rangeFull: wrote 1300.0, the device holds 1000.0"; every number with the
+// decimals of the range the written settings make.
 std::vector<std::string> Mismatches(const std::vector<Assignment>& written, const Block& readBack);
 
 }  // namespace orv::cli

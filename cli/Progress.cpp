@@ -16,6 +16,18 @@ void Progress::Step(std::size_t port, const std::string& text) {
     Redraw();
 }
 
+void Progress::Emit(std::ostream& to, bool toTerminal, const std::string& text) {
+    std::lock_guard lock(mutex_);
+    const bool shared = terminal_ && toTerminal && drawn_ && !lines_.empty();
+    if (shared) {
+        // Up to the first progress line and everything below it cleared.
+        out_ << "\x1b[" << lines_.size() << "A\r\x1b[J" << std::flush;
+        drawn_ = false;
+    }
+    to << text << std::flush;
+    if (shared) Redraw();
+}
+
 void Progress::Redraw() {
     // Back to the first port's line, then every line cleared and rewritten.
     if (drawn_ && !lines_.empty()) out_ << "\x1b[" << lines_.size() << 'A';

@@ -14,6 +14,10 @@ public:
     Progress(std::ostream& out, bool terminal, std::vector<std::string> labels);
     // Called from the ports' worker threads.
     void Step(std::size_t port, const std::string& text);
+    // Puts text (whole lines) on `to`, the results' stream. When that is the
+    // terminal the progress lines are drawn on, they are taken away first and
+    // drawn again below it, so readings scroll past above them.
+    void Emit(std::ostream& to, bool toTerminal, const std::string& text);
 
 private:
     void Redraw();

@@ -1,12 +1,15 @@
 #include "cli/Runner.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <system_error>
 #include <thread>
 
+#include "OrvaneVersion.h"
+#include "calib/ReadingRecorder.h"
 #include "cli/CliOptions.h"
 #include "cli/DeviceLine.h"
 #include "cli/FilePath.h"
@@ -14,7 +17,6 @@
 #include "cli/PortJobs.h"
 #include "cli/PortArgument.h"
 #include "cli/Progress.h"
-#include "cli/Version.h"
 
 namespace orv::cli {
 
@@ -30,11 +32,22 @@ struct Outcome {
 
     // Completed, but settings of the file were left as the device has them.
     bool Incomplete() const { return ok && !result.left.empty(); }
-    bool Succeeded() const { return ok && result.left.empty(); }
-    std::string KindText() const { return Incomplete() ? "incomplete" : interrupted ? "interrupted" : std::string(KindName(kind)); }
+    // Completed, and the check's result is a failure.
+    bool CheckFailed() const { return ok && !result.failure.empty(); }
+    bool Succeeded() const { return ok && result.left.empty() && result.failure.empty(); }
+    std::string KindText() const {
+        return Incomplete() ? "incomplete" : CheckFailed() ? "check-failed" : interrupted ? "interrupted" : std::string(KindName(kind));
+    }
     std::string Message() const {
         if (Incomplete()) return "left as the device has them: " + config::DescribeLeft(result.left);
+        if (CheckFailed()) return result.failure;
         return error;
+    }
+    // Where a port ended, for its progress line; the message follows in the summary.
+    std::string FinalStep() const {
+        if (interrupted) return "INTERRUPTED";
+        if (!ok) return kind == FailureKind::Refused ? "REFUSED" : "FAILED (" + KindText() + ")";
+        return Succeeded() ? "done" : "done, " + KindText();
     }
 };
 
@@ -62,6 +75,7 @@ std::string_view CommandName(Command c) {
         case Command::Measure: return "measure";
         case Command::Restart: return "restart";
         case Command::FactoryReset: return "factory-reset";
+        case Command::Check: return "check";
     }
     return "";
 }
@@ -80,6 +94,7 @@ std::string Hex4(unsigned v) {
 
 int ListPorts(const CliOptions& o, std::ostream& out, const CliEnvironment& env) {
     const auto rows = env.bridges();
+    const auto links = env.links ? env.links() : std::vector<LinkRow>{};
     if (o.json) {
         Json list = Json::array();
         for (const auto& r : rows)
@@ -88,33 +103,44 @@ int ListPorts(const CliOptions& o, std::ostream& out, const CliEnvironment& env)
                             {"vendor-id", Hex4(r.vendorId)},
                             {"product-id", Hex4(r.productId)},
                             {"serial", r.serial}});
-        out << DumpJson(Json{{"program", "orvane-cli"}, {"version", kVersion}, {"command", "ports"}, {"bridges", list}});
+        Json linked = Json::array();
+        for (const auto& l : links) linked.push_back({{"port", l.name}, {"path", l.path}});
+        out << DumpJson(Json{{"program", "orvane-cli"},
+                             {"version", orv::kVersion},
+                             {"command", "ports"},
+                             {"bridges", list},
+                             {"links", linked}});
         return kExitOk;
     }
-    if (rows.empty()) out << "no USB serial bridges found\n";
+    if (rows.empty() && links.empty()) out << "no USB serial bridges and no port links found\n";
     for (const auto& r : rows)
         out << (r.name.empty() ? "-" : r.name) << '\t' << (r.path.empty() ? "-" : r.path) << '\t' << Hex4(r.vendorId)
             << ':' << Hex4(r.productId) << '\t' << (r.serial.empty() ? "-" : r.serial) << '\n';
+    for (const auto& l : links) out << l.name << '\t' << l.path << "\tlink\t-\n";
     return kExitOk;
 }
 
 void RunPort(Outcome& o, const CliOptions& options, const config::ConfigRecord* file, Progress& progress,
-             std::size_t index, std::mutex& streamMutex, std::ostream& out, const CliEnvironment& env) {
+             std::size_t index, std::ostream& out, std::ostream& err, bool errIsTerminal, const CliEnvironment& env) {
     const auto step = [&progress, &env, index, label = o.port.label](const std::string& text) {
         progress.Step(index, text);
         if (env.onStep) env.onStep(label, text);
     };
     JobContext context{options, file, o.port.label, step,
-                       [&streamMutex, &out](const std::string& line) {
-                           std::lock_guard lock(streamMutex);
-                           out << line << std::flush;
+                       [&progress, &out, &env](const std::string& line) {
+                           progress.Emit(out, env.outputIsTerminal, line);
                        },
                        env.stop};
+    context.input = env.input;
+    context.inputIsTerminal = env.inputIsTerminal;
+    // The prompt and the live value are drawn only where a person both
+    // reads and types.
+    context.terminal = env.inputIsTerminal && errIsTerminal ? &err : nullptr;
+    context.pollInterval = env.pollInterval;
     try {
         DeviceLine line(o.port.path, options.timeoutScale);
         RunJob(line, context, o.result);
         o.ok = true;
-        progress.Step(index, "done");
     } catch (const Interrupted&) {
         o.interrupted = true;
         o.error = "stopped by a signal before the command completed";
@@ -129,8 +155,19 @@ void RunPort(Outcome& o, const CliOptions& options, const config::ConfigRecord* 
         o.kind = FailureKind::Port;
         o.error = "an internal error";
     }
-    if (o.interrupted) progress.Step(index, "INTERRUPTED");
-    else if (!o.ok) progress.Step(index, "FAILED: " + o.error);
+    progress.Step(index, o.FinalStep());
+}
+
+// A record that could not be saved in the end would cost a whole check:
+// a target that cannot be a file is refused before the device is touched.
+std::string RecordTargetProblem(const std::string& given) {
+    const std::filesystem::path file = FilePath(given);
+    std::error_code ec;
+    if (std::filesystem::is_directory(file, ec)) return "--record " + given + ": it is a folder";
+    const std::filesystem::path folder = file.parent_path();
+    if (!folder.empty() && !std::filesystem::is_directory(folder, ec))
+        return "--record " + given + ": its folder does not exist";
+    return {};
 }
 
 }  // namespace
@@ -141,7 +178,7 @@ int RunCliUnguarded(const std::vector<std::string>& args, std::ostream& out, std
                     bool progressIsTerminal, const CliEnvironment& env, bool wantsJson) {
     auto refuse = [&](const std::string& kind, const std::string& problem) {
         if (wantsJson)
-            out << DumpJson(Json{{"program", "orvane-cli"}, {"version", kVersion}, {"ok", false}, {"exit", kExitUsage},
+            out << DumpJson(Json{{"program", "orvane-cli"}, {"version", orv::kVersion}, {"ok", false}, {"exit", kExitUsage},
                                  {"error", {{"kind", kind}, {"message", problem}}}});
         return kExitUsage;
     };
@@ -191,11 +228,13 @@ int RunCliUnguarded(const std::vector<std::string>& args, std::ostream& out, std
         outcomes.push_back(std::move(o));
         labels.push_back(p.label);
     }
-    // Readings stream to stdout while they come; redrawn progress lines on
-    // the same terminal would tear them apart.
-    Progress progress(err, progressIsTerminal && options.command != Command::Measure, labels);
-    std::mutex streamMutex;
-    if (options.command == Command::Measure && options.csv && !options.json) out << CsvHeader() << std::flush;
+    if (options.command == Command::Check && !options.recordFile.empty())
+        if (const std::string problem = RecordTargetProblem(options.recordFile); !problem.empty()) return usage(problem);
+
+    // The check prints its points, prompt and live value line by line; a
+    // redrawn progress line would overwrite them.
+    Progress progress(err, progressIsTerminal && options.command != Command::Check, labels);
+    if (options.command == Command::Measure && options.csv) progress.Emit(out, env.outputIsTerminal, calib::CsvHeader(true) + "\n");
 
     std::vector<std::thread> threads;
     for (std::size_t i = 0; i < outcomes.size(); ++i) {
@@ -203,19 +242,19 @@ int RunCliUnguarded(const std::vector<std::string>& args, std::ostream& out, std
         if (!o.port.error.empty()) {
             o.kind = FailureKind::Port;
             o.error = o.port.error;
-            progress.Step(i, "FAILED: " + o.error);
+            progress.Step(i, o.FinalStep());
             continue;
         }
         const config::ConfigRecord* record = file ? &*file : nullptr;
         try {
-            threads.emplace_back([&o, &options, record, &progress, i, &streamMutex, &out, &env] {
-                RunPort(o, options, record, progress, i, streamMutex, out, env);
+            threads.emplace_back([&o, &options, record, &progress, i, &out, &err, progressIsTerminal, &env] {
+                RunPort(o, options, record, progress, i, out, err, progressIsTerminal, env);
             });
         } catch (const std::system_error& e) {
             // Out of threads: this port fails, the ones already running go on.
             o.kind = FailureKind::Port;
             o.error = std::string("cannot start its worker thread: ") + e.what();
-            progress.Step(i, "FAILED: " + o.error);
+            progress.Step(i, o.FinalStep());
         }
     }
     // Every job ends at its own time-outs, so this wait is bounded.
@@ -259,7 +298,7 @@ int RunCliUnguarded(const std::vector<std::string>& args, std::ostream& out, std
             ports.push_back(std::move(p));
         }
         Json doc{{"program", "orvane-cli"},
-                 {"version", kVersion},
+                 {"version", orv::kVersion},
                  {"command", CommandName(options.command)},
                  {"ok", status == kExitOk},
                  {"exit", status}};
@@ -269,7 +308,7 @@ int RunCliUnguarded(const std::vector<std::string>& args, std::ostream& out, std
         out << DumpJson(doc);
     } else if (options.command != Command::Measure) {
         for (const auto& o : outcomes) {
-            if (!o.ok) continue;
+            if (!o.ok && !(o.result.textOnFailure && !o.result.text.empty())) continue;
             if (outcomes.size() > 1) out << "== " << Named(o.port) << '\n';
             out << o.result.text;
         }
@@ -308,7 +347,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         // No failure of the tool's own may end it without its answer.
         err << "orvane-cli: internal error: " << e.what() << '\n';
         if (wantsJson)
-            out << DumpJson(Json{{"program", "orvane-cli"}, {"version", kVersion}, {"ok", false}, {"exit", kExitDeviceFailed},
+            out << DumpJson(Json{{"program", "orvane-cli"}, {"version", orv::kVersion}, {"ok", false}, {"exit", kExitDeviceFailed},
                                  {"error", {{"kind", "internal"}, {"message", e.what()}}}});
         return kExitDeviceFailed;
     }

@@ -1,68 +1,55 @@
 #include "cli/SettingsReport.h"
 
 #include <charconv>
-#include <chrono>
 #include <cmath>
-#include <ctime>
 
+#include "calib/ReadingRecorder.h"
+#include "config/BlockHex.h"
 #include "config/FloatText.h"
 #include "config/InputTypeCatalogue.h"
-#include "config/ParamFields.h"
 
 namespace orv::cli {
 
 namespace {
 
+using config::InfoOf;
+using config::Setting;
+using config::SettingInfo;
+
 constexpr std::size_t kNameWidth = 18;
 
-std::string Hex(const Block& block) {
-    static const char* digits = "0123456789ABCDEF";
-    std::string out;
-    for (std::size_t i = 0; i < block.size(); ++i) {
-        if (i) out += ' ';
-        out += digits[block[i] >> 4];
-        out += digits[block[i] & 15];
-    }
-    return out;
-}
-
-std::string ModelText(std::uint8_t model) {
+std::string ModelText(int model) {
     const auto* row = config::FindModel(model);
     return row ? std::string(row->listText) : "unknown";
 }
 
-std::string AmbientUnit(const Block& block) {
-    const int row = config::RowOfCode(block[config::offset::inputType]);
-    return row == config::kNoRow ? std::string() : std::string(config::InputTypes()[static_cast<std::size_t>(row)].ambientUnit);
+std::string TypeText(int code) {
+    const int row = config::RowOfCode(code);
+    return row == config::kNoRow ? std::string() : std::string(config::InputTypes()[static_cast<std::size_t>(row)].modelText);
 }
 
-// CSV fields never hold a comma or quote of their own except the port,
-// which a path could; quote it when needed.
-std::string CsvField(const std::string& text) {
-    if (text.find_first_of(",\"\n") == std::string::npos) return text;
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"') out += '"';
-        out += c;
+// A setting's value for a script: a word where the catalogue has one, else
+// the number as held.
+Json SettingJson(const SettingInfo& s, const Block& block) {
+    if (s.encoding == config::Encoding::F32) return FloatJson(config::FloatField(s, block));
+    const auto held = static_cast<std::int64_t>(config::ReadField(s, block));
+    if (s.id == Setting::InputType) {
+        const int row = config::RowOfCode(static_cast<int>(held));
+        if (row != config::kNoRow) return std::string(config::InputTypes()[static_cast<std::size_t>(row)].word);
+    } else if (const auto word = config::WordOf(s, static_cast<int>(held))) {
+        return std::string(*word);
     }
-    return out + "\"";
+    return held;
 }
 
 }  // namespace
-
-std::string ShortestFloat(float value) {
-    if (!std::isfinite(value)) return std::isnan(value) ? "nan" : (value < 0 ? "-inf" : "inf");
-    char text[32];
-    const auto [end, ec] = std::to_chars(text, text + sizeof text, value);
-    return ec == std::errc() ? std::string(text, end) : std::string("nan");
-}
 
 Json FloatJson(float value) {
     // JSON has no NaN or infinity: such a value is text, as in a saved
     // configuration, so that a script sees every bit the device holds.
     if (!std::isfinite(value)) return config::NonFiniteFloatText(value);
     double d = 0;
-    const std::string text = ShortestFloat(value);
+    const std::string text = config::ShortestFloatText(value);
     std::from_chars(text.data(), text.data() + text.size(), d);
     return d;
 }
@@ -75,73 +62,40 @@ std::string SettingsText(const Block& block) {
         if (!unit.empty()) out += " " + unit;
         return out + "\n";
     };
-    const std::uint8_t model = block[config::offset::model];
-    std::string out = line("model", std::to_string(model), "(" + ModelText(model) + ")");
-    for (const auto& s : AllSettings()) out += line(s.name, ValueText(s.id, block), UnitOf(s.id, block));
+    const int model = static_cast<int>(config::ReadField(InfoOf(Setting::Model), block));
+    std::string out = line(InfoOf(Setting::Model).word, std::to_string(model), "(" + ModelText(model) + ")");
+    for (const SettingInfo* s : SettableSettings()) out += line(s->word, ValueText(*s, block), UnitOf(*s, block));
     return out;
 }
 
 Json SettingsJson(const Block& block) {
-    const auto f = config::ParamFields::Read(block);
+    const int model = static_cast<int>(config::ReadField(InfoOf(Setting::Model), block));
+    const int type = static_cast<int>(config::ReadField(InfoOf(Setting::InputType), block));
     Json settings = Json::object();
     Json units = Json::object();
-    for (const auto& s : AllSettings()) {
-        switch (s.id) {
-            case Setting::RangeZero: settings[s.name] = FloatJson(f.rangeZero); break;
-            case Setting::RangeFull: settings[s.name] = FloatJson(f.rangeFull); break;
-            case Setting::Wiring: settings[s.name] = f.wireCount; break;
-            case Setting::Offset: settings[s.name] = f.offsetCorrection; break;
-            case Setting::Damping: settings[s.name] = f.dampingLevel; break;
-            default: settings[s.name] = ValueText(s.id, block); break;
-        }
-        if (const auto unit = UnitOf(s.id, block); !unit.empty()) units[s.name] = unit;
+    for (const SettingInfo* s : SettableSettings()) {
+        settings[std::string(s->word)] = SettingJson(*s, block);
+        if (const auto unit = UnitOf(*s, block); !unit.empty()) units[std::string(s->word)] = unit;
     }
-    Json calibration = {
-        {"resistanceCal", FloatJson(f.resistanceCal)}, {"millivoltCal", f.millivoltCal},
-        {"ambientCal", f.ambientCal},                  {"voltageCal", f.voltageCal},
-        {"currentCal", f.currentCal},                  {"out1ZeroTrim", f.out1ZeroTrim},
-        {"out1FullTrim", f.out1FullTrim},              {"out2ZeroTrim", f.out2ZeroTrim},
-        {"out2FullTrim", f.out2FullTrim},
-    };
-    return Json{{"model", {{"code", f.model}, {"name", ModelText(f.model)}}},
-                {"input-type-code", f.inputType},
+    Json calibration = Json::object();
+    for (const SettingInfo& s : config::kSettings)
+        if (s.group == config::SettingGroup::Calibration) calibration[std::string(s.word)] = SettingJson(s, block);
+    return Json{{InfoOf(Setting::Model).word, {{"code", model}, {"name", ModelText(model)}}},
+                {InfoOf(Setting::InputType).word, {{"code", type}, {"name", TypeText(type)}}},
                 {"settings", settings},
                 {"units", units},
                 {"calibration", calibration},
-                {"block", Hex(block)}};
-}
-
-std::string UtcTimestampNow() {
-    const auto now = std::chrono::system_clock::now();
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
-    const std::time_t t = std::chrono::system_clock::to_time_t(now);
-    std::tm tm{};
-#if defined(_WIN32)
-    gmtime_s(&tm, &t);
-#else
-    gmtime_r(&t, &tm);
-#endif
-    char text[64];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
-                  tm.tm_hour, tm.tm_min, tm.tm_sec, static_cast<int>(ms));
-    return text;
+                {"block", config::BlockHex(block)}};
 }
 
 std::string ReadingText(const std::string& port, const Reading& r, const Block& block) {
     std::string out = port + "  " + r.time + "  measured " + FormatInRange(r.values.measured, block);
-    if (const auto unit = UnitOf(Setting::RangeZero, block); !unit.empty()) out += " " + unit;
-    out += "  ambient " + FormatInRange(r.values.ambient, block);
-    if (const auto unit = AmbientUnit(block); !unit.empty()) out += " " + unit;
-    return out + "\n";
+    if (const auto unit = UnitOf(InfoOf(Setting::RangeZero), block); !unit.empty()) out += " " + unit;
+    return out + "  ambient " + FormatInRange(r.values.ambient, block) + " " + std::string(config::kAmbientUnit) + "\n";
 }
 
-std::string CsvHeader() { return "port,time,measured,unit,ambient,rv0,rv1,rv2,rv3,rv4\n"; }
-
 std::string ReadingCsv(const std::string& port, const Reading& r, const Block& block) {
-    std::string out = CsvField(port) + "," + r.time + "," + ShortestFloat(r.values.measured) + "," +
-                      UnitOf(Setting::RangeZero, block) + "," + ShortestFloat(r.values.ambient);
-    for (const auto raw : r.values.raw) out += "," + std::to_string(raw);
-    return out + "\n";
+    return calib::CsvLine(port, r.time, r.values, UnitOf(InfoOf(Setting::RangeZero), block)) + "\n";
 }
 
 Json ReadingJson(const Reading& r) {

@@ -1,6 +1,7 @@
 #pragma once
-// What "read" prints: the settings by their command-line names, so a line of
-// the text output is also a valid argument of "set".
+// What "read" and "measure" print: the settings by the catalogue's words, so
+// a line of the text output is also a valid argument of "set", and the
+// readings as text, CSV (the recording's one layout) and JSON.
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -11,27 +12,24 @@ namespace orv::cli {
 
 using Json = nlohmann::ordered_json;
 
-// Aligned "name value unit" lines, model first.
+// Aligned "word value unit" lines, model first.
 std::string SettingsText(const Block& block);
-// {"model": {...}, "settings": {name: value}, "units": {...}, "calibration": {...}, "block": "hex"}
+// {"model": {...}, "inputType": {...}, "settings": {word: value}, "units": {...},
+//  "calibration": {...}, "block": "hex"}, in the configuration file's words.
 Json SettingsJson(const Block& block);
 
 // A float as the shortest decimal that reads back as the same float, so a
 // script that copies a value back writes exactly what the device holds; a
 // value that is no finite number as the text config/FloatText.h gives it.
 Json FloatJson(float value);
-std::string ShortestFloat(float value);
 
-// "2026-12-09T01:02:03.456Z"
-std::string UtcTimestampNow();
-
-// One reading for measure's text, CSV and JSON outputs.
+// One reading for measure's text, CSV and JSON outputs; the time is local
+// with its offset from UTC, as the window's recordings have it.
 struct Reading {
     std::string time;
     protocol::MeasureBlock values;
 };
 std::string ReadingText(const std::string& port, const Reading& r, const Block& block);
-std::string CsvHeader();
 std::string ReadingCsv(const std::string& port, const Reading& r, const Block& block);
 Json ReadingJson(const Reading& r);
 

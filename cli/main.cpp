@@ -8,5 +8,9 @@
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     orv::cli::CatchStopSignals();
-    return orv::cli::RunCli(args, std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1, orv::cli::SystemEnvironment());
+    orv::cli::CliEnvironment env = orv::cli::SystemEnvironment();
+    env.input = &std::cin;
+    env.inputIsTerminal = ::isatty(STDIN_FILENO) == 1;
+    env.outputIsTerminal = ::isatty(STDOUT_FILENO) == 1;
+    return orv::cli::RunCli(args, std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1, env);
 }

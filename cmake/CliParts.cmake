@@ -13,8 +13,7 @@ list(APPEND ORV_CLI_SRC ${ORV_CLI_PLATFORM_SRC})
 list(FILTER ORV_CLI_SRC EXCLUDE REGEX "cli/(win32/)?main\\.cpp$")
 find_package(Threads REQUIRED)
 orv_layer(orvane_cli FOLDERS cli SOURCES ${ORV_CLI_SRC}
-  LINKS orvane_config orvane_discovery orvane_line orv_json Threads::Threads)
-target_compile_definitions(orvane_cli PRIVATE ORVANE_VERSION="${PROJECT_VERSION}")
+  LINKS orvane_calib orvane_discovery orvane_line orv_json Threads::Threads)
 
 if(WIN32)
   # A console program with the version, the icon and a manifest of its own:

@@ -58,7 +58,7 @@ int main() {
     {
         // The configuration: a factory device with four settings changed.
         orv::sim::PtyDevice source;
-        if (Cli({"--port", source.SlavePath(), "set", "input-type=pt100", "wiring=2", "range-full=250", "damping=4"}) ||
+        if (Cli({"--port", source.SlavePath(), "set", "inputType=pt100", "wireCount=2", "rangeFull=250", "dampingLevel=4"}) ||
             Cli({"--port", source.SlavePath(), "read", "-o", file}))
             return 1;
     }

@@ -16,6 +16,11 @@ CliEnvironment SystemEnvironment() {
         discovery::SysfsPortLookup lookup("/sys");
         return ListBridges(library, lookup, [](int k) { return link::DefaultPortPath(k); });
     };
+    env.links = [] {
+        std::vector<LinkRow> rows;
+        for (const auto& l : link::PortLinks(link::PortFolder())) rows.push_back({"COM" + std::to_string(l.port), l.target});
+        return rows;
+    };
     env.stop = &StopRequested();
     return env;
 }

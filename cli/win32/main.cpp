@@ -54,6 +54,10 @@ public:
     ConsoleSetup& operator=(const ConsoleSetup&) = delete;
 
     bool ErrorIsTerminal() const { return errHandle_ != nullptr; }
+    static bool IsConsole(DWORD which) {
+        DWORD mode = 0;
+        return GetConsoleMode(GetStdHandle(which), &mode) != 0;
+    }
 
 private:
     UINT codePage_;
@@ -67,8 +71,13 @@ int main() {
     const std::vector<std::string> args = Arguments();
     ConsoleSetup console;
     orv::cli::CatchStopSignals();
-    const int status = orv::cli::RunCli(args, std::cout, std::cerr, console.ErrorIsTerminal(),
-                                        orv::cli::SystemEnvironment());
+    orv::cli::CliEnvironment env = orv::cli::SystemEnvironment();
+    env.input = &std::cin;
+    env.inputIsTerminal = ConsoleSetup::IsConsole(STD_INPUT_HANDLE);
+    // Drawing around the results needs the terminal sequences the error
+    // stream was given.
+    env.outputIsTerminal = console.ErrorIsTerminal() && ConsoleSetup::IsConsole(STD_OUTPUT_HANDLE);
+    const int status = orv::cli::RunCli(args, std::cout, std::cerr, console.ErrorIsTerminal(), env);
     std::cout.flush();
     std::cerr.flush();
     return status;

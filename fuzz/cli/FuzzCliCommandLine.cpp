@@ -18,8 +18,9 @@ namespace {
 // Words a run is made of, so the fuzzer finds the commands quickly.
 const char* const kWords[] = {"--json",  "--port", "COM3",   "auto", "read",  "write", "set",   "measure",
                               "-o",      "ports",  "--yes",  "--no-verify", "--csv", "--count", "--interval",
-                              "restart", "factory-reset", "--timeout-scale", "damping=3", "input-type=pt100",
-                              "--help",  "--version", "--json=1", "range-zero=1e39", "offset=-128"};
+                              "restart", "factory-reset", "--timeout-scale", "dampingLevel=3", "inputType=pt100",
+                              "--help",  "--version", "--json=1", "rangeZero=1e39", "offsetCorrection=-128",
+                              "check",   "--points", "0,50,100", "--tolerance", "--readings", "--record"};
 
 orv::cli::CliEnvironment Nowhere() {
     orv::cli::CliEnvironment env;

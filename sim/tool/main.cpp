@@ -16,6 +16,7 @@
 #include <string>
 #include <system_error>
 
+#include "OrvaneVersion.h"
 #include "sim/NonBlockingLog.h"
 #include "sim/PtyDevice.h"
 
@@ -86,7 +87,7 @@ int Parse(int argc, char** argv, Options& o) {
             std::fputs(kUsage, stdout);
             return kExitOk;
         } else if (arg == "--version") {
-            std::printf("orvane-sim %s\n", ORVANE_VERSION);
+            std::printf("orvane-sim (%s) %s\n", orv::kProductName, orv::kVersion);
             return kExitOk;
         } else if (arg == "--link") {
             if (!value(o.link) || o.link.empty()) return Usage("--link needs a path");

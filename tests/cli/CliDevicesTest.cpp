@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <bit>
+#include <chrono>
 #include <cfloat>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +18,9 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "calib/CheckRecordFile.h"
+#include "calib/ReadingRecorder.h"
+#include "calib/RecordingFile.h"
 #include "cli/CliOptions.h"
 #include "cli/Runner.h"
 #include "config/ConfigFile.h"
@@ -98,7 +102,7 @@ TEST_F(CliDevices, EveryCommandOnFourPortsNamesTheSilentAndTheGarbledOne) {
     // A file to write: the factory block with another damping and range.
     AddDevice();
     const std::string file = Temp("four.json");
-    ASSERT_EQ(Cli({"set", "damping=6", "range-full=1000"}).status, 0);
+    ASSERT_EQ(Cli({"set", "dampingLevel=6", "rangeFull=1000"}).status, 0);
     ASSERT_EQ(Cli({"read", "-o", file}).status, 0);
     devices_.clear();
 
@@ -107,7 +111,7 @@ TEST_F(CliDevices, EveryCommandOnFourPortsNamesTheSilentAndTheGarbledOne) {
     AddDevice({.silent = true});
     AddDevice({.corruptChecksum = true});
     const std::vector<std::vector<std::string>> commands = {
-        {"read"}, {"set", "offset=-3"}, {"write", file}, {"measure", "--count", "2", "--interval", "0"},
+        {"read"}, {"set", "offsetCorrection=-3"}, {"write", file}, {"measure", "--count", "2", "--interval", "0"},
         {"restart"}, {"factory-reset", "--yes"},
     };
     for (const auto& command : commands) {
@@ -144,7 +148,7 @@ TEST_F(CliDevices, EachCommandOnOnePortReachesTheDevice) {
     const auto factory = sim::Transmitter::FactoryBlock();
     const std::string file = Temp("one.json");
 
-    CliRun r = Cli({"set", "input-type=pt100", "wiring=2", "range-zero=-50", "offset=-5"});
+    CliRun r = Cli({"set", "inputType=pt100", "wireCount=2", "rangeZero=-50", "offsetCorrection=-5"});
     ASSERT_EQ(r.status, 0) << r.err;
     auto block = DeviceBlock(0);
     EXPECT_EQ(block[1], 16);
@@ -153,8 +157,8 @@ TEST_F(CliDevices, EachCommandOnOnePortReachesTheDevice) {
 
     r = Cli({"read", "-o", file});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find("input-type        pt100"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("range-zero        -50.0 ℃"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("inputType         pt100"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("rangeZero         -50.0 ℃"), std::string::npos) << r.out;
 
     r = Cli({"factory-reset", "--yes"});
     ASSERT_EQ(r.status, 0) << r.err;
@@ -162,7 +166,10 @@ TEST_F(CliDevices, EachCommandOnOnePortReachesTheDevice) {
 
     r = Cli({"write", file});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find("wrote 4 of 9 settings"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("wrote the 4 settings that differed from the file (inputType, wireCount, rangeZero, "
+                         "offsetCorrection), each with its own write as the window's update buttons do; 5 already matched"),
+              std::string::npos)
+        << r.out;
     EXPECT_NE(r.out.find("verified"), std::string::npos) << r.out;
     EXPECT_EQ(DeviceBlock(0)[1], 16);
     r = Cli({"write", file});
@@ -186,35 +193,38 @@ TEST_F(CliDevices, RestartSucceedsOnceTheDeviceAnswersAgainAcknowledgedOrNot) {
         devices_[i]->WithDevice([](sim::Transmitter& t) { EXPECT_EQ(t.Stats().restarts, 1u); });
 }
 
-TEST_F(CliDevices, MeasureCsvHasAHeaderAndOneLinePerReading) {
+// The recording's one layout with the port first, as the trend reads it back.
+TEST_F(CliDevices, MeasureCsvIsTheWindowsRecordingWithAPortColumn) {
     AddDevice();
     const CliRun r = Cli({"measure", "--count", "3", "--interval", "0.05", "--csv"});
     ASSERT_EQ(r.status, 0) << r.err;
     std::istringstream lines(r.out);
     std::string line;
     std::getline(lines, line);
-    EXPECT_EQ(line, "port,time,measured,unit,ambient,rv0,rv1,rv2,rv3,rv4");
-    int count = 0;
-    while (std::getline(lines, line)) {
-        ++count;
+    EXPECT_EQ(line, "port," + std::string(calib::ReadingRecorder::kHeader));
+    const calib::RecordingLoad load = calib::ParseRecording(r.out);
+    ASSERT_TRUE(load.recording) << load.error;
+    EXPECT_EQ(load.recording->readings, 3u);
+    EXPECT_EQ(load.recording->unit, "℃");
+    const auto [measured, ambient] = [&] {
+        std::getline(lines, line);
         std::vector<std::string> fields;
         std::istringstream cells(line);
         for (std::string cell; std::getline(cells, cell, ',');) fields.push_back(cell);
-        ASSERT_EQ(fields.size(), 10u) << line;
+        EXPECT_EQ(fields.size(), 10u) << line;
         EXPECT_EQ(fields[0], devices_[0]->SlavePath());
-        EXPECT_EQ(fields[3], "℃");
-        EXPECT_NEAR(std::stod(fields[2]), 100.0, 10.0) << line;  // TC K at 100 degC on the bench
-        EXPECT_NEAR(std::stod(fields[4]), 25.0, 3.0) << line;
-    }
-    EXPECT_EQ(count, 3);
+        return std::pair{std::stod(fields.at(2)), std::stod(fields.at(3))};
+    }();
+    EXPECT_NEAR(measured, 100.0, 10.0) << line;  // TC K at 100 degC on the bench
+    EXPECT_NEAR(ambient, 25.0, 3.0) << line;
 }
 
 TEST_F(CliDevices, VerifyCatchesADeviceThatKeepsItsOldValue) {
     AddDevice({.keepBlock = true});
-    const CliRun r = Cli({"set", "range-full=1000"});
+    const CliRun r = Cli({"set", "rangeFull=1000"});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("mismatch: "), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("range-full: wrote 1000.0, the device holds 1300.0"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("rangeFull: wrote 1000.0, the device holds 1300.0"), std::string::npos) << r.err;
 }
 
 config::ParamFields Factory() { return config::ParamFields::Read(sim::Transmitter::FactoryBlock()); }
@@ -285,16 +295,19 @@ TEST_F(CliDevices, CraftedLinesFilesAndDeviceContents) {
         {"--no-verify given a value", {"write", "{file}", "--no-verify=1"}, 2, "--no-verify takes no value", {}, goodFile},
         {"an option taking --json as its value", {"--port", "--json", "read"}, 1, "(/dev/--json): port: No such file"},
         {"set without settings", {"set"}, 2, "at least one"},
-        {"damping past its list", {"set", "damping=10"}, 2, "damping=10"},
-        {"offset past a byte", {"set", "offset=128"}, 2, "offset=128"},
-        {"range beyond a float", {"set", "range-zero=1e39"}, 2, "within single precision"},
-        {"range not a number", {"set", "range-zero=nan"}, 2, "range-zero=nan"},
-        {"range with two signs", {"set", "range-zero=+-5"}, 2, "range-zero=+-5"},
-        {"offset with two signs", {"set", "offset=+-5"}, 2, "offset=+-5"},
-        {"wiring as a fraction", {"set", "wiring=2.0"}, 2, "wiring=2.0"},
-        {"input type code of no type", {"set", "input-type=9"}, 2, "no such input type"},
-        {"a setting given twice", {"set", "damping=1", "damping=2"}, 2, "given twice"},
+        {"damping past its list", {"set", "dampingLevel=10"}, 2, "dampingLevel=10: expected a whole number from 0 to 9"},
+        {"offset past a byte", {"set", "offsetCorrection=128"}, 2, "offsetCorrection=128"},
+        {"range beyond a float", {"set", "rangeZero=1e39"}, 2, "within single precision"},
+        {"range not a number", {"set", "rangeZero=nan"}, 2, "rangeZero=nan"},
+        {"range with two signs", {"set", "rangeZero=+-5"}, 2, "rangeZero=+-5"},
+        {"offset with two signs", {"set", "offsetCorrection=+-5"}, 2, "offsetCorrection=+-5"},
+        {"wiring as a fraction", {"set", "wireCount=2.0"}, 2, "wireCount=2.0"},
+        {"input type code of no type", {"set", "inputType=9"}, 2, "inputType=9: expected an input type (tc-k"},
+        {"a setting given twice", {"set", "dampingLevel=1", "dampingLevel=2"}, 2, "given twice"},
         {"unknown setting", {"set", "speed=3"}, 2, "speed: unknown setting"},
+        {"CSV and JSON at once", {"--json", "measure", "--csv"}, 2, "--csv and --json do not go together"},
+        {"auto finds no bridge: said once, not doubled", {"--port", "auto", "read"}, 1,
+         "auto: FAILED (port)\norvane-cli: auto: port: no USB serial bridge with a port was found\n"},
         {"count of zero", {"measure", "--count", "0"}, 2, "--count"},
         {"negative interval", {"measure", "--interval", "-1"}, 2, "--interval"},
         {"time-out scale too large", {"--timeout-scale", "1000", "read"}, 2, "--timeout-scale"},
@@ -354,8 +367,8 @@ TEST_F(CliDevices, CraftedLinesFilesAndDeviceContents) {
         {"the device already holds the odd value", {"write", "{file}"}, 0, "nothing to write", wire0, FileOf(wire0), true},
         {"a file the device was saved to", {"write", "{file}"}, 0, "nothing to write", {}, goodFile, true},
         // ---- odd device contents ----------------------------------------------
-        {"CJC mode 2 is shown as held", {"read"}, 0, "cjc               2", [](Fields& f) { f.cjcMode = 2; }, {}, true},
-        {"break alarm 7 is shown as held", {"read"}, 0, "break-alarm       7", [](Fields& f) { f.breakAlarm = 7; }, {}, true},
+        {"CJC mode 2 is shown as held", {"read"}, 0, "cjcMode           2\n", [](Fields& f) { f.cjcMode = 2; }, {}, true},
+        {"break alarm 7 is shown as held", {"--json", "read"}, 0, "\"breakAlarm\": 7,", [](Fields& f) { f.breakAlarm = 7; }, {}, true},
         {"an erased constant in JSON", {"--json", "read"}, 0, "\"resistanceCal\": \"nan:ffffffff\"", erasedCalibration, {}, true},
         {"an erased constant saved", {"read", "-o", "{out}"}, 0, "saved to", erasedCalibration, {}, true,
          savedAs([&] { Fields f = Factory(); erasedCalibration(f); return f; }())},
@@ -371,9 +384,13 @@ TEST_F(CliDevices, CraftedLinesFilesAndDeviceContents) {
          [](Fields& f) { f.rangeZero = -FLT_MAX, f.rangeFull = FLT_MAX; }, {}, true,
          savedAs([&] { Fields f = Factory(); f.rangeZero = -FLT_MAX, f.rangeFull = FLT_MAX; return f; }())},
         {"a name that is no UTF-8 saved", {"--json", "read", "-o", "{dir}/\xff.json"}, 0, R"(\\xff.json)", {}, {}, true},
-        {"CJC on a resistance input", {"set", "cjc=internal"}, 2, "cjc: applies to thermocouple", sensorModelOnPt100},
-        {"voltage on a sensor model", {"set", "input-type=voltage"}, 2, "does not accept Voltage", sensorModelOnPt100},
-        {"any type on an unknown model", {"set", "input-type=tc-k"}, 2, "does not know", [](Fields& f) { f.model = 9; }},
+        {"CJC on a resistance input", {"set", "cjcMode=internal"}, 2, "cjcMode: applies to thermocouple", sensorModelOnPt100},
+        {"voltage on a sensor model", {"set", "inputType=voltage"}, 2, "does not accept Voltage", sensorModelOnPt100},
+        {"refused input is not called failed", {"set", "inputType=voltage"}, 2, ": REFUSED\n", sensorModelOnPt100},
+        {"the ambient of a voltage input in its unit", {"measure"}, 0, " V  ambient ",
+         [](Fields& f) { f.inputType = 32; }, {}, true,
+         [](const CliRun& r, const Fields&) { EXPECT_EQ(r.out.substr(r.out.size() - 5), " ℃\n") << r.out; }},
+        {"any type on an unknown model", {"set", "inputType=tc-k"}, 2, "does not know", [](Fields& f) { f.model = 9; }},
         {"saving into a folder", {"read", "-o", "{dir}"}, 1, "it is a folder", {}, {}, true,
          [](const CliRun& r, const Fields&) {
              const std::string last = r.err.substr(r.err.find("orvane-cli: "));
@@ -423,6 +440,117 @@ TEST_F(CliDevices, CraftedLinesFilesAndDeviceContents) {
     }
 }
 
+// The calibration check against a simulated device whose input is set, at
+// each point, to the value the command says to apply; the references come
+// from standard input, one a line, an empty line taking the nominal value.
+TEST_F(CliDevices, CheckRunsPointByPointOnTheReferencesStandardInputBrings) {
+    using Device = std::function<void(sim::Transmitter&)>;
+    struct Row {
+        const char* what;
+        Device device;       // before the run
+        std::string input;   // standard input
+        int status;
+        std::string result;  // the record's, "" when no run started
+        std::size_t points;  // measured
+        std::string says;    // on stderr
+        int silentAt = 0;    // the device stops answering once told to apply this point's value
+    };
+    const Device calibrated = [](sim::Transmitter& t) {
+        // Its constants as its parts really are, so it reads true.
+        config::ParamFields f = config::ParamFields::Read(t.Block());
+        f.resistanceCal = static_cast<float>(t.truth.referenceOhms * 50.0);
+        f.millivoltCal = static_cast<std::int16_t>(t.truth.millivoltCounts);
+        f.ambientCal = static_cast<std::uint16_t>(t.truth.ambientCountsAt0);
+        f.Write(t.Block());
+    };
+    const auto with = [&](Device then) {
+        return [=](sim::Transmitter& t) { calibrated(t), then(t); };
+    };
+    const Row rows[] = {
+        {"a device within tolerance", calibrated, "\n\n", 0, "pass", 2, ": point 2 of 2 (100 %): measured "},
+        {"an offset of 1 % of span", with([](sim::Transmitter& t) { t.error.offset = 13.0; }), "\n\n", 1, "fail", 2,
+         "check-failed: 2 of 2 points measured outside the tolerance of 0.25 % of span"},
+        {"references typed as numbers", calibrated, "+0\n1300.0\n", 0, "pass", 2, "(100 %): apply 1300.0 ℃"},
+        {"silent from the second point on", calibrated, "\n\n", 1, "incomplete", 1,
+         "time-out: no answer", 2},
+        {"a reference that is not a number", calibrated, "\nabc\n", 2, "incomplete", 1,
+         "refused: The reference value \"abc\" is not a number in ℃, at point 2 of 2 (100 %); the run stopped at "
+         "point 2 of 2, the 1 point measured is kept"},
+        {"input that ends too early", calibrated, "\n", 2, "incomplete", 1,
+         "standard input ended before the reference value of point 2 of 2 (100 %)"},
+        {"a range of zero span", with([](sim::Transmitter& t) {
+             config::ParamFields f = config::ParamFields::Read(t.Block());
+             f.rangeFull = f.rangeZero;
+             f.Write(t.Block());
+         }),
+         "\n\n", 2, "", 0, "zero span"},
+    };
+    AddDevice();
+    const std::string record = Temp("check.json");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        devices_[0]->WithDevice([&](sim::Transmitter& t) {
+            t = sim::Transmitter();
+            t.answerDelayMs = 5;
+            row.device(t);
+        });
+        std::filesystem::remove(record);
+        std::istringstream input(row.input);
+        CliEnvironment env = Environment();
+        env.input = &input;
+        env.pollInterval = std::chrono::milliseconds(20);
+        int point = 0;
+        env.onStep = [&](const std::string&, const std::string& step) {
+            const auto at = step.find(": apply ");
+            if (at == std::string::npos) return;
+            const double value = std::stod(step.substr(at + 8));
+            const bool silent = ++point == row.silentAt;
+            devices_[0]->WithDevice([&](sim::Transmitter& t) {
+                t.ApplyInput(value);
+                t.faults.silent = silent;
+            });
+        };
+        const CliRun r = CliOn(env, {"--json", "--timeout-scale", "0.5", "--port", devices_[0]->SlavePath(), "check",
+                                     "--points", "0,100", "--readings", "2", "--record", record});
+        EXPECT_EQ(r.status, row.status) << r.err;
+        EXPECT_NE(r.err.find(row.says), std::string::npos) << r.err;
+        const Json doc = Json::parse(r.out);
+        EXPECT_EQ(doc["exit"], row.status);
+        const calib::CheckRecordLoad saved = calib::LoadCheckRecord(record);
+        if (row.result.empty()) {
+            EXPECT_FALSE(doc["ports"][0].contains("record"));
+            EXPECT_FALSE(saved.record) << "nothing measured, nothing saved";
+            continue;
+        }
+        const Json& port = doc["ports"][0];
+        EXPECT_EQ(port["result"], row.result);
+        EXPECT_EQ(port["record"]["result"], row.result);
+        EXPECT_EQ(port["record"]["runs"][0]["points"].size(), row.points);
+        // What is saved is what the document shows, whatever the end.
+        ASSERT_TRUE(saved.record) << saved.error;
+        EXPECT_EQ(Json::parse(calib::SerializeCheckRecord(*saved.record)), port["record"]);
+    }
+
+    // On the terminal of a person, the points table on standard output.
+    std::istringstream input("\n\n");
+    CliEnvironment env = Environment();
+    env.input = &input;
+    env.pollInterval = std::chrono::milliseconds(20);
+    env.onStep = [&](const std::string&, const std::string& step) {
+        if (const auto at = step.find(": apply "); at != std::string::npos)
+            devices_[0]->WithDevice([&](sim::Transmitter& t) { t.ApplyInput(std::stod(step.substr(at + 8))); });
+    };
+    devices_[0]->WithDevice([&](sim::Transmitter& t) {
+        t = sim::Transmitter();
+        t.answerDelayMs = 5;
+        calibrated(t);
+    });
+    const CliRun r = CliOn(env, {"--port", devices_[0]->SlavePath(), "check", "--points", "0,100", "--readings", "2"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\n  100 %    1300.0    1300.0"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\nresult: pass, every point within 0.25 % of span\n"), std::string::npos) << r.out;
+}
+
 // Ctrl-C during a write: the frame on the line is finished, nothing more is
 // sent, and the report says which settings the device now holds.
 TEST_F(CliDevices, AStopMidWayReportsWhatWasWrittenAndWhatNot) {
@@ -443,18 +571,18 @@ TEST_F(CliDevices, AStopMidWayReportsWhatWasWrittenAndWhatNot) {
     EXPECT_EQ(r.status, 130) << r.err;
     Json doc = Json::parse(r.out);
     EXPECT_EQ(doc["interrupted"], true);
-    EXPECT_EQ(doc["ports"][0]["written"], Json({"input-type", "wiring"}));
-    EXPECT_EQ(doc["ports"][0]["not-written"], Json({"range-zero", "damping"}));
+    EXPECT_EQ(doc["ports"][0]["written"], Json({"inputType", "wireCount"}));
+    EXPECT_EQ(doc["ports"][0]["not-written"], Json({"rangeZero", "dampingLevel"}));
     EXPECT_EQ(doc["ports"][0]["verified"], false);
     const auto block = DeviceBlock(0);
     EXPECT_EQ(block[config::offset::wireCount], 2);
     EXPECT_EQ(block[config::offset::dampingLevel], 1) << "sent after the stop";
 
     stop = false;
-    r = CliOn(env, {"--port", devices_[0]->SlavePath(), "set", "damping=3", "offset=2", "break-alarm=low"});
+    r = CliOn(env, {"--port", devices_[0]->SlavePath(), "set", "dampingLevel=3", "offsetCorrection=2", "breakAlarm=low"});
     EXPECT_EQ(r.status, 130);
     EXPECT_NE(r.err.find("interrupted: stopped by a signal"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("written, not verified: damping, offset; not written: break-alarm"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("written, not verified: dampingLevel, offsetCorrection; not written: breakAlarm"), std::string::npos) << r.err;
 
     stop = false;
     r = CliOn(env, {"--json", "--port", devices_[0]->SlavePath(), "measure", "--count", "50", "--interval", "0"});

@@ -23,9 +23,10 @@ TEST(CliCommandLine, RefusesWhatCannotRun) {
         {{"write"}, "one configuration file"},
         {{"write", "a.json", "b.json"}, "one configuration file"},
         {{"set"}, "at least one"},
-        {{"set", "damping=1", "damping=2"}, "given twice"},
+        {{"set", "dampingLevel=1", "dampingLevel=2"}, "given twice"},
         {{"set", "colour=red"}, "unknown setting"},
-        {{"set", "offset=128"}, "offset=128"},
+        {{"set", "offsetCorrection=128"}, "offsetCorrection=128"},
+        {{"set", "cjc=internal"}, "the settings are inputType, cjcMode, wireCount"},
         {{"measure", "--count", "0"}, "--count"},
         {{"measure", "--count", "2.5"}, "--count"},
         {{"measure", "--interval", "-1"}, "--interval"},
@@ -33,6 +34,14 @@ TEST(CliCommandLine, RefusesWhatCannotRun) {
         {{"--timeout-scale", "0", "read"}, "--timeout-scale"},
         {{"--port", "COM1", "--port", "COM2", "read", "-o", "x.json"}, "one --port"},
         {{"ports", "--port", "COM1"}, "no --port"},
+        {{"measure", "--csv", "--json"}, "do not go together"},
+        {{"check", "--points", "0,50,100", "--tolerance", "0.5", "--readings", "3", "--record", "r.json"}, nullptr},
+        {{"check", "--points", "0,x"}, "is not a number"},
+        {{"check", "--points", "0,120"}, "outside 0 to 100 %"},
+        {{"check", "--tolerance", "0"}, "above 0"},
+        {{"check", "--readings", "0"}, "--readings"},
+        {{"--port", "COM1", "--port", "COM2", "check"}, "one port"},
+        {{"read", "--points", "0"}, "belongs to check"},
         {{"read", "extra"}, "unexpected argument"},
         {{"--port"}, "--port needs"},
     };
@@ -50,11 +59,12 @@ TEST(CliCommandLine, RefusesWhatCannotRun) {
 }
 
 TEST(CliCommandLine, DefaultsToAutoAndKeepsOptionsAfterTheCommand) {
-    const auto parsed = ParseCommandLine({"measure", "--csv", "--port=COM3", "--count", "5", "--json"});
+    const auto parsed = ParseCommandLine({"measure", "--csv", "--port=COM3", "--count", "5", "--timeout-scale", "2"});
     ASSERT_TRUE(parsed.options) << parsed.error;
     EXPECT_EQ(parsed.options->ports, std::vector<std::string>{"COM3"});
     EXPECT_EQ(parsed.options->count, 5);
-    EXPECT_TRUE(parsed.options->csv && parsed.options->json);
+    EXPECT_EQ(parsed.options->timeoutScale, 2.0);
+    EXPECT_TRUE(parsed.options->csv);
     EXPECT_EQ(ParseCommandLine({"read"}).options->ports, std::vector<std::string>{"auto"});
 }
 
@@ -64,17 +74,17 @@ TEST(CliSettings, ValuesAtTheirFieldsLimits) {
         std::vector<std::uint8_t> bytes;  // empty: refused
     };
     const Case cases[] = {
-        {"offset=-128", {0x80}},       {"offset=127", {0x7F}},   {"offset=-129", {}},
-        {"offset=12abc", {}},          {"damping=9", {9}},       {"damping=10", {}},
-        {"wiring=2", {2}},             {"wiring=5", {}},         {"cjc=External", {0}},
-        {"break-alarm=high", {1}},     {"output-direction=20-4", {0}}, {"output-direction=4-21", {}},
-        {"input-type=PT100", {16}},    {"input-type=31", {31}},  {"input-type=8", {}},
-        {"range-full=1300", {0x00, 0x80, 0xA2, 0x44}},
-        {"range-zero=-200.5", {0x00, 0x80, 0x48, 0xC3}},
-        {"range-zero=1e39", {}},       {"range-zero=nan", {}},   {"range-zero=", {}},
+        {"offsetCorrection=-128", {0x80}}, {"offsetCorrection=127", {0x7F}}, {"offsetCorrection=-129", {}},
+        {"offsetCorrection=12abc", {}},    {"dampingLevel=9", {9}},         {"dampingLevel=10", {}},
+        {"wireCount=2", {2}},              {"wireCount=5", {}},             {"cjcMode=External-Cu50", {0}},
+        {"cjcMode=external", {}},          {"breakAlarm=high", {1}},        {"outputDirection=20-4mA", {0}},
+        {"outputDirection=4-20", {}},      {"inputType=PT100", {16}},       {"inputType=31", {31}},
+        {"inputType=8", {}},               {"rangeFull=1300", {0x00, 0x80, 0xA2, 0x44}},
+        {"rangeZero=-200.5", {0x00, 0x80, 0x48, 0xC3}},
+        {"rangeZero=1e39", {}},            {"rangeZero=nan", {}},           {"rangeZero=", {}},
         // Straight to float: through double this one lands a step off.
-        {"range-zero=7.038531e-26", {0xFD, 0x43, 0xAE, 0x15}}, {"range-zero=+-1", {}}, {"offset=+-1", {}},
-        {"damping", {}},
+        {"rangeZero=7.038531e-26", {0xFD, 0x43, 0xAE, 0x15}}, {"rangeZero=+-1", {}}, {"offsetCorrection=+-1", {}},
+        {"dampingLevel", {}},              {"model=3", {}},                 {"ambientCal=1", {}},
     };
     for (const auto& c : cases) {
         const auto parsed = ParseAssignment(c.text);
@@ -102,16 +112,16 @@ TEST(CliSettings, ModelAndTypeRulesBeforeAnyWrite) {
         const char* refusal;  // nullptr: allowed
     };
     const Case cases[] = {
-        {0, 32, {"input-type=tc-k"}, "does not accept"},
-        {2, 0, {"input-type=voltage"}, "does not accept"},
-        {4, 0, {"input-type=current"}, nullptr},
-        {9, 0, {"input-type=tc-k"}, "does not know"},
-        {4, 16, {"cjc=internal"}, "thermocouple"},
-        {4, 0, {"wiring=3"}, "RTD"},
+        {0, 32, {"inputType=tc-k"}, "does not accept"},
+        {2, 0, {"inputType=voltage"}, "does not accept"},
+        {4, 0, {"inputType=current"}, nullptr},
+        {9, 0, {"inputType=tc-k"}, "does not know"},
+        {4, 16, {"cjcMode=internal"}, "thermocouple"},
+        {4, 0, {"wireCount=3"}, "RTD"},
         // The rule looks at the type the device will have, not the one it has.
-        {4, 16, {"input-type=tc-j", "cjc=external"}, nullptr},
-        {4, 0, {"input-type=pt100", "wiring=2"}, nullptr},
-        {1, 33, {"range-full=20", "damping=2"}, nullptr},
+        {4, 16, {"inputType=tc-j", "cjcMode=external-cu50"}, nullptr},
+        {4, 0, {"inputType=pt100", "wireCount=2"}, nullptr},
+        {1, 33, {"rangeFull=20", "dampingLevel=2"}, nullptr},
     };
     for (const auto& c : cases) {
         std::vector<Assignment> assignments;
@@ -122,7 +132,7 @@ TEST(CliSettings, ModelAndTypeRulesBeforeAnyWrite) {
         } else {
             ASSERT_TRUE(why) << c.set.front();
             EXPECT_NE(why->find(c.refusal), std::string::npos) << *why;
-            EXPECT_EQ(why->rfind(ParseAssignment(c.set.back()).assignment->setting->name, 0), 0u) << *why;
+            EXPECT_EQ(why->rfind(ParseAssignment(c.set.back()).assignment->setting->word, 0), 0u) << *why;
         }
     }
 }
@@ -132,16 +142,21 @@ TEST(CliSettings, OnlyDifferingSettingsAreWrittenAndModelAndCalibrationNever) {
     Block wanted = device;
     wanted[0] = 5;                    // model
     wanted[15] = 0x12;                // calibration
-    Apply(*ParseAssignment("damping=7").assignment, wanted);
-    Apply(*ParseAssignment("input-type=pt100").assignment, wanted);
+    Apply(*ParseAssignment("dampingLevel=7").assignment, wanted);
+    Apply(*ParseAssignment("inputType=pt100").assignment, wanted);
+    Apply(*ParseAssignment("rangeFull=150").assignment, wanted);
     const auto differing = DifferingSettings(device, wanted);
-    ASSERT_EQ(differing.size(), 2u);
-    EXPECT_EQ(differing[0].setting->name, "input-type");  // first: the others are read in its unit
-    EXPECT_EQ(differing[1].setting->name, "damping");
+    ASSERT_EQ(differing.size(), 3u);
+    EXPECT_EQ(differing[0].setting->word, "inputType");  // first: the others are read in its unit
+    EXPECT_EQ(differing[1].setting->word, "rangeFull");
+    EXPECT_EQ(differing[2].setting->word, "dampingLevel");
 
     const auto wrong = Mismatches(differing, device);
-    ASSERT_EQ(wrong.size(), 2u);
-    EXPECT_EQ(wrong[1], "damping: wrote 7, the device holds 0");
+    ASSERT_EQ(wrong.size(), 3u);
+    EXPECT_EQ(wrong[0], "inputType: wrote pt100, the device holds tc-k");
+    // Both numbers with the decimals of the range written, 0 to 150.
+    EXPECT_EQ(wrong[1], "rangeFull: wrote 150.00, the device holds 0.00");
+    EXPECT_EQ(wrong[2], "dampingLevel: wrote 7, the device holds 0");
     EXPECT_TRUE(Mismatches(differing, wanted).empty());
 }
 

@@ -5,8 +5,12 @@
 #include <fstream>
 #include <map>
 
+#include <nlohmann/json.hpp>
+#include <sstream>
+
 #include "cli/BridgeList.h"
 #include "cli/PortArgument.h"
+#include "cli/Runner.h"
 
 namespace orv::cli {
 namespace {
@@ -120,6 +124,23 @@ TEST(CliPorts, ListsEveryReadableBridgeAndClosesAll) {
     EXPECT_EQ(rows[1].name, "");  // a bridge without a port is still listed
     EXPECT_EQ(rows[1].productId, 0xea70u);
     EXPECT_EQ(fake.open, 0);
+}
+
+TEST(CliPorts, PortLinksAreListedAndMarkedAsLinks) {
+    CliEnvironment env;
+    env.discover = [] { return 0; };
+    env.portPath = TtyOf;
+    env.bridges = [] { return std::vector<BridgeRow>{{"COM1", "/dev/ttyUSB0", 0x10c4, 0xea60, "A1"}}; };
+    env.links = [] { return std::vector<LinkRow>{{"COM7", "/dev/pts/3"}}; };
+    std::ostringstream out, err;
+    ASSERT_EQ(RunCli({"ports"}, out, err, false, env), 0);
+    EXPECT_EQ(out.str(), "COM1\t/dev/ttyUSB0\t10c4:ea60\tA1\nCOM7\t/dev/pts/3\tlink\t-\n");
+    env.bridges = [] { return std::vector<BridgeRow>{}; };
+    std::ostringstream json;
+    ASSERT_EQ(RunCli({"--json", "ports"}, json, err, false, env), 0);
+    const auto doc = nlohmann::json::parse(json.str());
+    EXPECT_TRUE(doc["bridges"].empty());
+    EXPECT_EQ(doc["links"], nlohmann::json::parse(R"([{"port": "COM7", "path": "/dev/pts/3"}])"));
 }
 
 }  // namespace
