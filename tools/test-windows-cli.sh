@@ -2,8 +2,9 @@
 # orvane-cli.exe under Wine against orvane-sim processes on pseudo-terminals
 # mapped as COM3 to COM6: every command on one port, then on four at once
 # (one silent, one answering with bad checksums), the JSON documents parsed
-# back, discovery through a stand-in bridge library, and a device pulled
-# mid-run. Runs inside the prefix of tools/wine-prefix.sh.
+# back, discovery through a stand-in bridge library, a device pulled
+# mid-run, and the calibration check fed through standard input. Runs inside
+# the prefix of tools/wine-prefix.sh.
 #   tools/test-windows-cli.sh BUILD_DIR
 #   ORV_SIM   the Linux simulator (default build/orvane-sim)
 set -euo pipefail
@@ -73,14 +74,14 @@ t0=$SECONDS
 
 echo "cli-test: every command on COM3"
 expect 0 "--version" -- --version
-has out '^orvane-cli 3\.2\.0$' "--version"
+has out '^orvane-cli (Orvane Revuvuvi) 3\.2\.0$' "--version"
 expect 0 "--help" -- --help
 has out '^Usage: orvane-cli' "--help"
-expect 0 "set" -- --port COM3 set input-type=pt100 wiring=2 range-zero=-50 range-full=250 damping=4
-has out '^range-zero=-50.0 ℃ written and verified$' "set"
+expect 0 "set" -- --port COM3 set inputType=pt100 wireCount=2 rangeZero=-50 rangeFull=250 dampingLevel=4
+has out '^rangeZero=-50.0 ℃ written and verified$' "set"
 expect 0 "read" -- --port COM3 read
-has out '^input-type        pt100$' "read"
-has out '^range-full        250.0 ℃$' "read"
+has out '^inputType         pt100$' "read"
+has out '^rangeFull         250.0 ℃$' "read"
 has err '^COM3: done$' "read's progress"
 # A file name outside the ANSI code page, as a technician may well choose.
 expect 0 "read -o" -- --port COM3 read -o 'Z:'"${work//\//\\}"'\工厂配置.json'
@@ -90,12 +91,12 @@ jq -e '.format == "orvane-configuration" and .settings.rangeFull.value == 250' "
 expect 0 "factory-reset" -- --port COM3 factory-reset --yes
 has out '^factory settings restored$' "factory-reset"
 expect 0 "write" -- --port COM3 write 'Z:'"${work//\//\\}"'\工厂配置.json'
-has out '^wrote 5 of 9 settings that differed' "write"
+has out '^wrote the 5 settings that differed from the file' "write"
 has out '^verified' "write's verification"
 expect 0 "measure --csv" -- --port COM3 measure --count 2 --interval 0.1 --csv
 [ "$(wc -l <"$work/out")" = 3 ] || fail "measure --csv: expected a header and 2 lines"
-has out '^port,time,measured,unit,ambient,rv0,rv1,rv2,rv3,rv4$' "measure --csv header"
-has out '^COM3,.*,℃,' "measure --csv line"
+has out '^port,time,measured,ambient,unit,rv0,rv1,rv2,rv3,rv4$' "measure --csv header"
+has out '^COM3,[^,]*,[^,]*,[^,]*,℃,' "measure --csv line"
 expect 0 "restart without an acknowledgement" -- --port COM3 restart
 has out '^restarted$' "restart"
 expect 2 "factory-reset without --yes" -- --port COM3 factory-reset
@@ -108,7 +109,7 @@ echo "cli-test: one port took $((SECONDS - t0)) s"
 echo "cli-test: every command on four ports at once, one silent, one garbled"
 t0=$SECONDS
 four=(--json --timeout-scale 0.25 --port COM3 --port COM4 --port COM5 --port COM6)
-for command in "read" "set offset=-3" "write Z:${work//\//\\}\\工厂配置.json" "measure --count 2 --interval 0" \
+for command in "read" "set offsetCorrection=-3" "write Z:${work//\//\\}\\工厂配置.json" "measure --count 2 --interval 0" \
                "restart" "factory-reset --yes"; do
   read -r -a words <<<"$command"
   expect 1 "$command on four" -- "${four[@]}" "${words[@]}"
@@ -152,6 +153,24 @@ puller=$!
 expect 1 "device gone" -- --port COM4 measure --count 50 --interval 0.1
 has err '^orvane-cli: COM4: port: the line hung up waiting for the measurement answer' "the hang-up"
 wait "$puller"
+
+echo "cli-test: the calibration check, references on standard input"
+kill "${sims[5]}" "${sims[6]}" 2>/dev/null || true
+start_sim 5 --input 650
+start_sim 6 --input 650 --offset-error 13
+printf '\n' >"$work/references"
+expect 0 "check within tolerance" -- --port COM5 check --points 50 --readings 2 \
+  --record 'Z:'"${work//\//\\}"'\check.json' <"$work/references"
+has out '^result: pass, every point within 0.25 % of span$' "check's result"
+has err '^COM5: point 1 of 1 (50 %): apply 650.0 ℃$' "check's value to apply"
+jq -e '.format == "orvane-calibration-check" and .result == "pass" and (.runs[0].points | length) == 1' \
+  "$work/check.json" >/dev/null || fail "check: the record saved is not the run"
+expect 1 "check of a device reading 1 % of span high" -- --json --port COM6 check --points 50 --readings 2 \
+  <"$work/references"
+jq -e '.exit == 1 and .ports[0].result == "fail" and .ports[0].error.kind == "check-failed"' "$work/out" >/dev/null ||
+  fail "check of a device out of tolerance: $(cat "$work/out")"
+expect 2 "check with a reference that is no number" -- --port COM5 check --points 50 --readings 2 <<<"abc"
+has err 'refused: The reference value "abc" is not a number' "check's refusal"
 
 ((failures == 0)) || { echo "cli-test: $failures failed" >&2; exit 1; }
 echo "cli-test: passed"
