@@ -84,7 +84,7 @@ timeout 60 wine "$setup" /S /ADDTOPATH || fail "the installer failed"
 timeout 30 wine reg query "$key" /v UninstallString >/dev/null 2>&1 || fail "no uninstall entry under HKCU"
 [ "$(user_path)" = 'C:\tools;D:\bench;'"$windows_dir" ] || fail "PATH after the install: '$(user_path)'"
 # From any console, by name alone.
-timeout 30 wine cmd /c 'orvane-cli --version' 2>/dev/null | tr -d '\r' | grep -qx 'orvane-cli 3.2.0' ||
+timeout 30 wine cmd /c 'orvane-cli --version' 2>/dev/null | tr -d '\r' | grep -qx 'orvane-cli (Orvane Revuvuvi) 3.2.0' ||
   fail "orvane-cli does not run by name from a new console"
 
 # The uninstaller copies itself away and runs from there: wait for its work.

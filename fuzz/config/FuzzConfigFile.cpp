@@ -98,7 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const auto bytes = in.ConsumeBytes<std::uint8_t>(block.size());
             std::copy(bytes.begin(), bytes.end(), block.begin());
             config::ConfigRecord record;
-            record.tool = "orvane-cli 3.2.0";
+            record.tool = "Orvane Revuvuvi 3.2.0";
             record.savedAt = "2026-12-09T01:02:03+01:00";
             record.fields = config::ParamFields::Read(block);
             record.block = block;
