@@ -120,6 +120,31 @@ TEST(ConfigFile, WhateverADeviceHoldsComesBackBitForBit) {
         EXPECT_NE(text.find(part), std::string::npos) << part;
 }
 
+// A file as an earlier build saved it means what it meant then: each word
+// the same code, each key the same field.
+TEST(ConfigFile, AFileOfAnEarlierBuildOpensAsTheSameSettings) {
+    const std::string text = R"({
+  "format": "orvane-configuration", "version": 1, "tool": "orvane-cli 3.2.0", "saved": "2026-12-09T01:02:03+01:00",
+  "model": {"code": 4, "name": "QV-UN1：万能输入：单输出"}, "inputType": {"code": 5, "name": "TC- J"},
+  "settings": {"cjcMode": "external-cu50", "wireCount": 2, "rangeZero": {"value": -50.5, "unit": "℃"},
+               "rangeFull": {"value": 250.0, "unit": "℃"}, "dampingLevel": 4, "breakAlarm": "low",
+               "outputDirection": "20-4mA", "offsetCorrection": {"value": -3, "unit": "℃"}},
+  "calibration": {"resistanceCal": 20102.201, "millivoltCal": -12217, "ambientCal": 20460, "voltageCal": 19088,
+                  "currentCal": 9160, "out1ZeroTrim": 915, "out1FullTrim": 4700, "out2ZeroTrim": 916, "out2FullTrim": 4701},
+  "block": "04 05 00 02 00 00 4A C2 00 00 7A 43 04 00 00 67 0C 9D 46 47 D0 EC 4F 93 03 5C 12 FD 90 4A C8 23 94 03 5D 12"
+})";
+    const auto parsed = config::ParseConfig(text);
+    ASSERT_TRUE(parsed.record) << parsed.reason;
+    const config::ParamFields& f = parsed.record->fields;
+    EXPECT_EQ(ToBlock(f), parsed.record->block) << "the named values and the block agree";
+    EXPECT_EQ(f.cjcMode, 0);
+    EXPECT_EQ(f.breakAlarm, 0);
+    EXPECT_EQ(f.outputDirection, 0);
+    EXPECT_EQ(f.rangeZero, -50.5f);
+    EXPECT_EQ(f.offsetCorrection, -3);
+    EXPECT_EQ(f.out2FullTrim, 4701);
+}
+
 TEST(ConfigFile, FloatTextsReadBackExactly) {
     // A sample of every exponent and many mantissas; the whole 2^32 is the
     // float round-trip benchmark's job.
