@@ -148,8 +148,8 @@ void CheckWindow::Create() {
         column.pszText = title.data();
         column.iSubItem = static_cast<int>(c);
         SendMessageW(table_, LVM_INSERTCOLUMNW, c, reinterpret_cast<LPARAM>(&column));
-        SendMessageW(table_, LVM_SETCOLUMNWIDTH, c, LVSCW_AUTOSIZE_USEHEADER);
     }
+    SizeColumns({});
     SendMessageW(child(L"STATIC", "", SS_LEFT | SS_NOPREFIX, kResult), WM_SETFONT, reinterpret_cast<WPARAM>(bold_), FALSE);
     child(L"STATIC", "", SS_LEFT | SS_NOPREFIX, kNotice);
     Layout();
@@ -347,12 +347,30 @@ void CheckWindow::ShowRows() {
             SendMessageW(table_, c == 0 ? LVM_INSERTITEMW : LVM_SETITEMTEXTW, c == 0 ? 0 : r, reinterpret_cast<LPARAM>(&item));
         }
     }
-    for (std::size_t c = 0; c < kCheckColumns.size(); ++c)
-        SendMessageW(table_, LVM_SETCOLUMNWIDTH, c, LVSCW_AUTOSIZE_USEHEADER);
+    SizeColumns(rows);
     if (rows.size() > shownRows_.size() && !rows.empty()) SendMessageW(table_, LVM_ENSUREVISIBLE, rows.size() - 1, FALSE);
     SendMessageW(table_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(table_, nullptr, TRUE);
     shownRows_ = std::move(rows);
+}
+
+void CheckWindow::SizeColumns(const std::vector<CheckRow>& rows) {
+    // Each column as wide as its widest text, its title included.
+    HDC dc = GetDC(table_);
+    const HGDIOBJ old = SelectObject(dc, font_);
+    for (std::size_t c = 0; c < kCheckColumns.size(); ++c) {
+        const auto widthOf = [&](const std::string& text) {
+            const std::wstring w = Widen(text);
+            SIZE size{};
+            GetTextExtentPoint32W(dc, w.c_str(), static_cast<int>(w.size()), &size);
+            return static_cast<int>(size.cx);
+        };
+        int width = widthOf(kCheckColumns[c]);
+        for (const CheckRow& row : rows) width = std::max(width, widthOf(row.cells[c]));
+        SendMessageW(table_, LVM_SETCOLUMNWIDTH, c, width + 16);
+    }
+    SelectObject(dc, old);
+    ReleaseDC(table_, dc);
 }
 
 bool CheckWindow::TakeDialogKeys(MSG& msg) {

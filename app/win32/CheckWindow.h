@@ -83,6 +83,7 @@ private:
     LRESULT OnNotify(const NMHDR& header, LPARAM lParam);
     void Edited();
     void ShowRows();
+    void SizeColumns(const std::vector<CheckRow>& rows);
     std::wstring ItemText(int id) const;
 
     HWND owner_;

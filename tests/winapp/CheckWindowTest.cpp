@@ -135,6 +135,8 @@ TEST(CheckWindow, OpenedFromTheSystemMenuItRunsAsFoundAgainstTheSimulatedDevice)
             SetDlgItemTextW(check, CheckWindow::kField + static_cast<int>(FormField::Readings), L"2");
             SetDlgItemTextW(check, CheckWindow::kField + static_cast<int>(FormField::Technician), L"李伟");
             SetDlgItemTextW(check, CheckWindow::kField + static_cast<int>(FormField::Tag), L"TT-101 锅炉");
+            SetDlgItemTextW(check, CheckWindow::kField + static_cast<int>(FormField::ReferenceName), L"Dry-block DB-650");
+            SetDlgItemTextW(check, CheckWindow::kField + static_cast<int>(FormField::Location), L"Boiler house");
             press(CheckWindow::kAsFound);
             return true;
         },
