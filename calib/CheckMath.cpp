@@ -43,10 +43,8 @@ float NominalAt(const CheckRange& range, float percent) {
 }
 
 double ExpectedCurrent(const CheckRange& range, double value) {
-    const double fraction = (value - static_cast<double>(range.zero)) / Span(range);
-    const double ma = range.fourToTwenty ? kOutputLowMa + kOutputSpanMa * fraction
-                                         : kOutputLowMa + kOutputSpanMa * (1.0 - fraction);
-    return std::clamp(ma, kOutputMinMa, kOutputMaxMa);
+    const OutputRange output{static_cast<double>(range.zero), static_cast<double>(range.full), !range.fourToTwenty};
+    return OutputMilliamps(value, output).value_or(std::numeric_limits<double>::quiet_NaN());
 }
 
 std::string FormatInRange(const CheckRange& range, double value) {

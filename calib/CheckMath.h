@@ -5,24 +5,20 @@
 // point's errors and verdict.
 //
 // Errors are in percent of the span |full - zero|, so a reversed range
-// (zero above full) is checked like any other. The expected current runs
-// from 4 mA at zero to 20 mA at full (20 to 4 mA for a reversed output) and
-// is held to 3.8..20.5 mA whatever the direction: the measuring band of
-// NAMUR NE 43, which loop transmitters saturate at beyond their range, so
-// an over- or under-range reference expects what a sound device drives.
+// (zero above full) is checked like any other. The expected current is the
+// one the trend plots (OutputMilliamps): 4 mA at zero to 20 mA at full (20
+// to 4 mA for a reversed output), held to the band loop transmitters
+// saturate at beyond their range, so an over- or under-range reference
+// expects what a sound device drives.
 #include <optional>
 #include <span>
 #include <string>
 
 #include "calib/CheckRecord.h"
+#include "calib/OutputCurrent.h"
 #include "config/ParamImage.h"
 
 namespace orv::calib {
-
-inline constexpr double kOutputLowMa = 4.0;
-inline constexpr double kOutputSpanMa = 16.0;
-inline constexpr double kOutputMinMa = 3.8;
-inline constexpr double kOutputMaxMa = 20.5;
 
 struct CheckRange {
     float zero = 0.0f;
@@ -40,6 +36,7 @@ double Span(const CheckRange& range);
 // numbers are.
 float NominalAt(const CheckRange& range, float percent);
 
+// Not a number for a range of no span, which no run is started on.
 double ExpectedCurrent(const CheckRange& range, double value);
 
 // A value in the input's unit with the decimals the window shows for this

@@ -1,44 +1,21 @@
 #include "calib/CheckRecordFile.h"
 
-#include <cerrno>
 #include <cmath>
-#include <cstring>
-#include <fstream>
 #include <limits>
-#include <nlohmann/json.hpp>
 
+#include "calib/CheckJson.h"
 #include "calib/CheckMath.h"
 #include "config/BlockHex.h"
 #include "config/ConfigFile.h"
 #include "config/InputTypeCatalogue.h"
+#include "config/RegularFile.h"
 #include "config/SettingCatalogue.h"
 
 namespace orv::calib {
 
 namespace {
 
-// Floats are single precision from the text on: the lexer reads a number
-// with strtof, and the writer gives the shortest text strtof reads back as
-// the same float. Nothing goes through double on the way.
-using Json = nlohmann::basic_json<nlohmann::ordered_map, std::vector, std::string, bool, std::int64_t, std::uint64_t,
-                                  float>;
-
-struct Refusal {
-    std::string reason;
-};
-
-[[noreturn]] void Refuse(std::string reason) { throw Refusal{std::move(reason)}; }
-
-std::string Utf8(const std::filesystem::path& file) {
-    const std::u8string s = file.u8string();
-    return std::string(s.begin(), s.end());
-}
-
-std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
-std::string Join(const std::string& parent, const std::string& name) {
-    return parent.empty() ? name : parent + "." + name;
-}
-std::string Index(const std::string& parent, std::size_t k) { return parent + "[" + std::to_string(k) + "]"; }
+using namespace checkjson;
 
 // ---- writing ----------------------------------------------------------------
 
@@ -72,21 +49,6 @@ std::string UnitOfBlock(std::span<const std::uint8_t, config::kParamBlockSize> b
     return std::string(config::UnitOf(config::InfoOf(config::Setting::RangeZero), code));
 }
 
-Json SetupJson(const CheckSetup& s) {
-    Json j = Json::object();
-    j["points"] = Json::array();
-    for (float p : s.points) j["points"].push_back(p);
-    j["downwards"] = s.downwards;
-    j["tolerance"] = s.tolerance;
-    j["readings"] = s.readings;
-    j["settleTime"] = s.settleSeconds;
-    j["reference"] = Json{{"name", s.reference.name}, {"serial", s.reference.serial}, {"due", s.reference.dueDate}};
-    j["technician"] = s.technician;
-    j["tag"] = s.tag;
-    j["location"] = s.location;
-    return j;
-}
-
 Json PointJson(const PointResult& p) {
     Json j = Json::object();
     j["percent"] = p.percent;
@@ -109,48 +71,6 @@ Json PointJson(const PointResult& p) {
 
 // ---- reading ------------------------------------------------------------------
 
-const Json& Member(const Json& parent, const std::string& parentPath, const char* name) {
-    const auto it = parent.find(name);
-    if (it == parent.end()) Refuse("the field " + Quoted(Join(parentPath, name)) + " is missing");
-    return *it;
-}
-
-const Json& Typed(const Json& parent, const std::string& parentPath, const char* name, Json::value_t type,
-                  const char* what) {
-    const Json& v = Member(parent, parentPath, name);
-    if (v.type() != type) Refuse(Quoted(Join(parentPath, name)) + " must be " + what);
-    return v;
-}
-
-std::string Text(const Json& parent, const std::string& path, const char* name) {
-    return Typed(parent, path, name, Json::value_t::string, "text").get<std::string>();
-}
-
-bool Flag(const Json& parent, const std::string& path, const char* name) {
-    return Typed(parent, path, name, Json::value_t::boolean, "true or false").get<bool>();
-}
-
-float Number(const Json& v, const std::string& path) {
-    if (!v.is_number()) Refuse(Quoted(path) + " must be a number");
-    const float f = v.get<float>();
-    if (!std::isfinite(f)) Refuse(Quoted(path) + " is a number too large for the tool's numbers");
-    return f;
-}
-
-float Number(const Json& parent, const std::string& path, const char* name) {
-    return Number(Member(parent, path, name), Join(path, name));
-}
-
-int Whole(const Json& parent, const std::string& path, const char* name, int lo, int hi) {
-    const Json& v = Member(parent, path, name);
-    const std::string at = Join(path, name);
-    if (!v.is_number_integer()) Refuse(Quoted(at) + " must be a whole number");
-    const bool inRange = v.is_number_unsigned() ? v.get<std::uint64_t>() <= static_cast<std::uint64_t>(hi)
-                                                : v.get<std::int64_t>() >= lo && v.get<std::int64_t>() <= hi;
-    if (!inRange) Refuse(Quoted(at) + " is " + v.dump() + ", outside " + std::to_string(lo) + " to " + std::to_string(hi));
-    return static_cast<int>(v.get<std::int64_t>());
-}
-
 template <typename T, std::size_t N>
 T Word(const Json& parent, const std::string& path, const char* name, const std::array<T, N>& values,
        std::string_view (*word)(T)) {
@@ -164,29 +84,6 @@ std::array<std::uint8_t, config::kParamBlockSize> ParseHexBlock(const std::strin
     const auto block = config::BlockFromHex(text);
     if (!block) Refuse(Quoted(path) + " must be the 36 bytes of the parameter block in hex");
     return *block;
-}
-
-CheckSetup ReadSetup(const Json& root) {
-    const std::string path = "setup";
-    const Json& j = Typed(root, "", "setup", Json::value_t::object, "an object");
-    CheckSetup s;
-    const Json& points = Typed(j, path, "points", Json::value_t::array, "a list of numbers");
-    s.points.clear();
-    for (std::size_t k = 0; k < points.size(); ++k) s.points.push_back(Number(points[k], Index("setup.points", k)));
-    s.downwards = Flag(j, path, "downwards");
-    s.tolerance = Number(j, path, "tolerance");
-    s.readings = Whole(j, path, "readings", 1, kMaxReadings);
-    s.settleSeconds = Whole(j, path, "settleTime", 1, kMaxSettleSeconds);
-    const Json& ref = Typed(j, path, "reference", Json::value_t::object, "an object");
-    s.reference.name = Text(ref, "setup.reference", "name");
-    s.reference.serial = Text(ref, "setup.reference", "serial");
-    s.reference.dueDate = Text(ref, "setup.reference", "due");
-    s.technician = Text(j, path, "technician");
-    s.tag = Text(j, path, "tag");
-    s.location = Text(j, path, "location");
-    if (const auto problems = SetupProblems(s); !problems.empty())
-        Refuse("its set-up is not one a check runs with: " + problems.front());
-    return s;
 }
 
 PointResult ReadPoint(const Json& j, const std::string& path, const CheckSetup& setup, float planned) {
@@ -247,17 +144,7 @@ CheckRun ReadRun(const Json& j, const std::string& path, const CheckSetup& setup
 }
 
 CheckRecord ReadRecord(const Json& root) {
-    const auto format = root.is_object() ? root.find("format") : root.end();
-    if (!root.is_object() || format == root.end() || !format->is_string() ||
-        format->get<std::string>() != kCheckRecordFormat)
-        Refuse("it is not an Orvane check record (the format is not \"" + std::string(kCheckRecordFormat) + "\")");
-    const Json& version = Member(root, "", "version");
-    if (version.is_number_integer() && !version.is_number_unsigned() && version.get<std::int64_t>() < 1)
-        Refuse("\"version\" is " + version.dump() + ", which no program wrote");
-    if (!version.is_number_integer()) Refuse("\"version\" must be a whole number");
-    if (version.get<std::uint64_t>() > static_cast<std::uint64_t>(kCheckRecordVersion))
-        Refuse("it was written in format version " + version.dump() + " by a newer program; this one reads version " +
-               std::to_string(kCheckRecordVersion));
+    CheckFormat(root, kCheckRecordFormat, kCheckRecordVersion, "an Orvane check record");
     CheckRecord rec;
     rec.tool = Text(root, "", "tool");
     rec.savedAt = Text(root, "", "saved");
@@ -300,16 +187,9 @@ std::string SerializeCheckRecord(const CheckRecord& record) {
 
 CheckRecordParse ParseCheckRecord(std::string_view text) {
     if (text.size() > kMaxCheckRecordBytes) return {std::nullopt, "it is larger than 4 MiB"};
-    Json root;
-    try {
-        root = Json::parse(text.begin(), text.end());
-    } catch (const Json::parse_error& e) {
-        if (e.byte >= text.size()) return {std::nullopt, "it is truncated (the text ends inside the JSON)"};
-        return {std::nullopt, "it is not JSON in UTF-8 (error at byte " + std::to_string(e.byte) + ")"};
-    } catch (const Json::exception&) {
-        // The parser's only other complaint: a number beyond double's range.
-        return {std::nullopt, "it holds a number too large for the tool's numbers"};
-    }
+    Parsed parsed = ParseJson(text);
+    if (!parsed.reason.empty()) return {std::nullopt, parsed.reason};
+    const Json& root = parsed.root;
     try {
         return {ReadRecord(root), {}};
     } catch (const Refusal& r) {
@@ -321,12 +201,10 @@ CheckRecordParse ParseCheckRecord(std::string_view text) {
 
 CheckRecordLoad LoadCheckRecord(const std::filesystem::path& file) {
     const std::string prefix = "Cannot open the check record \"" + Utf8(file) + "\": ";
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return {std::nullopt, prefix + "the file cannot be read (" + std::strerror(errno) + ")"};
-    std::string text(kMaxCheckRecordBytes + 1, '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    if (in.bad()) return {std::nullopt, prefix + "the file cannot be read"};
-    text.resize(static_cast<std::size_t>(in.gcount()));
+    // A named pipe chosen in a file dialog would otherwise hold the window until someone writes to it.
+    config::RegularFileText read = config::ReadRegularFile(file, kMaxCheckRecordBytes);
+    if (!read.error.empty()) return {std::nullopt, prefix + read.error};
+    const std::string& text = read.text;
     CheckRecordParse parsed = ParseCheckRecord(text);
     if (!parsed.record) return {std::nullopt, prefix + parsed.reason};
     return {std::move(parsed.record), {}};

@@ -9,7 +9,8 @@ std::optional<double> OutputMilliamps(double measured, const OutputRange& range)
     const double width = range.full - range.zero;
     if (!std::isfinite(measured) || !std::isfinite(width) || width == 0) return std::nullopt;
     const double fraction = (measured - range.zero) / width;
-    const double ma = range.reverse ? 20.0 - 16.0 * fraction : 4.0 + 16.0 * fraction;
+    const double ma = range.reverse ? (kOutputZeroMa + kOutputSpanMa) - kOutputSpanMa * fraction
+                                    : kOutputZeroMa + kOutputSpanMa * fraction;
     return std::clamp(ma, kOutputLowestMa, kOutputHighestMa);
 }
 

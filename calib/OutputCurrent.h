@@ -10,6 +10,9 @@ namespace orv::calib {
 // 4-20 to show an over- or under-range, short of the alarm currents.
 inline constexpr double kOutputLowestMa = 3.8;
 inline constexpr double kOutputHighestMa = 20.5;
+// The current at range zero, and how far it moves over the span.
+inline constexpr double kOutputZeroMa = 4.0;
+inline constexpr double kOutputSpanMa = 16.0;
 
 struct OutputRange {
     double zero = 0, full = 0;  // range zero and range full, in the measured value's unit

@@ -131,6 +131,28 @@ for id in 1031 1032 1; do                        # the poll buttons and "Exit" s
 done
 import -window root "$shots/windows-trend.png"
 click "$main_title" 1032                        # "Stop Upload"
+
+echo "gui-test: Ctrl+K opens the check; a run reads the device, polls and keeps its set-up in %APPDATA%"
+xdotool key ctrl+k                              # the dialog is active since "Stop Upload"
+check_title='Calibration Check - Orvane Revuvuvi'
+probe wait "$check_title" 10 || fail "Ctrl+K opened no check window"
+click "$check_title" 142                        # "As Found"
+until_field "$check_title" 147 9 'As found: point 1 of 5, 0 % of the range' 10
+until_field "$main_title" 1031 3 0 5            # the run's poll holds "Auto Upload"
+deadline=$((SECONDS + 10))
+until field "$check_title" 151 9 | grep -q ' ℃$'; do  # the live measured value
+  ((SECONDS < deadline)) || fail "the check shows no measured value: '$(field "$check_title" 151 9)'"
+  sleep 0.3
+done
+users=$WINEPREFIX/drive_c/users/${USER:-$(id -un)}
+[ -d "$users" ] || users=$(find "$WINEPREFIX/drive_c/users" -mindepth 1 -maxdepth 1 -type d ! -name Public | head -1)
+grep -q '"format": "orvane-check-setup"' "$users/AppData/Roaming/Orvane/check-setup.json" ||
+  fail "the set-up is not kept in %APPDATA%\\Orvane"
+import -window root "$shots/windows-check.png"
+click "$check_title" 159                        # "Abort"
+until_field "$check_title" 147 9 'No run in progress.' 5
+until_field "$main_title" 1031 3 1 5            # the poll is the user's again
+rm -rf "$users/AppData/Roaming/Orvane"
 close_program "$app"
 
 echo "gui-test: without a bridge the user is asked to choose and COM2 is preselected"

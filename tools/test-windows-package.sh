@@ -61,6 +61,7 @@ users=$WINEPREFIX/drive_c/users/${USER:-$(id -un)}
 [ -d "$users" ] || users=$(find "$WINEPREFIX/drive_c/users" -mindepth 1 -maxdepth 1 -type d ! -name Public | head -1)
 installed="$users/AppData/Local/Programs/Orvane Revuvuvi"
 menu="$users/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Orvane Revuvuvi"
+settings="$users/AppData/Roaming/Orvane"  # what the program keeps for the user (%APPDATA%\Orvane)
 key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Orvane Revuvuvi'
 
 # A home of its own for the installer and uninstaller: whatever lands there
@@ -87,10 +88,16 @@ timeout 30 wine reg query "$key" /v UninstallString >/dev/null 2>&1 || fail "no 
 timeout 30 wine cmd /c 'orvane-cli --version' 2>/dev/null | tr -d '\r' | grep -qx 'orvane-cli (Orvane Revuvuvi) 3.2.0' ||
   fail "orvane-cli does not run by name from a new console"
 
+# What the program writes there: the check's set-up, and the temporary file
+# a save cut short by a crash leaves.
+mkdir -p "$settings"
+printf '{"format": "orvane-check-setup", "version": 1}\n' >"$settings/check-setup.json"
+: >"$settings/.check-setup.json.tmp-0123456789abcdef"
+
 # The uninstaller copies itself away and runs from there: wait for its work.
 timeout 60 wine "$installed/Uninstall.exe" /S || fail "the uninstaller failed"
-for _ in $(seq 100); do [ ! -e "$installed" ] && [ ! -e "$menu" ] && break; sleep 0.1; done
-[ ! -e "$installed" ] && [ ! -e "$menu" ] || fail "the uninstaller left files behind"
+for _ in $(seq 100); do [ ! -e "$installed" ] && [ ! -e "$menu" ] && [ ! -e "$settings" ] && break; sleep 0.1; done
+[ ! -e "$installed" ] && [ ! -e "$menu" ] && [ ! -e "$settings" ] || fail "the uninstaller left files behind"
 ! timeout 30 wine reg query "$key" >/dev/null 2>&1 || fail "the uninstaller left its HKCU entry"
 ! timeout 30 wine reg query 'HKCU\Software\Orvane' >/dev/null 2>&1 || fail "the uninstaller left HKCU\Software\Orvane"
 [ "$(user_path)" = 'C:\tools;D:\bench' ] || fail "PATH after the uninstall: '$(user_path)'"
@@ -101,9 +108,16 @@ long=$(for i in $(seq 70); do printf 'C:\\tools\\dir%03d;' "$i"; done)'C:\end'
 set_user_path "$long"
 timeout 60 wine "$setup" /S /ADDTOPATH || fail "the installer failed with a long PATH"
 [ "$(user_path)" = "$long" ] || fail "the installer changed a PATH of ${#long} characters"
+# A file of the user's own beside the program's is not the uninstaller's to take.
+mkdir -p "$settings"
+printf '{}\n' >"$settings/check-setup.json"
+printf 'bench notes\n' >"$settings/notes.txt"
 timeout 60 wine "$installed/Uninstall.exe" /S || fail "the uninstaller failed"
-for _ in $(seq 100); do [ ! -e "$installed" ] && break; sleep 0.1; done
+for _ in $(seq 100); do [ ! -e "$installed" ] && [ ! -e "$settings/check-setup.json" ] && break; sleep 0.1; done
 [ "$(user_path)" = "$long" ] || fail "the uninstaller changed a PATH of ${#long} characters"
+[ ! -e "$settings/check-setup.json" ] || fail "the uninstaller left the check's set-up"
+[ "$(cat "$settings/notes.txt" 2>/dev/null)" = 'bench notes' ] || fail "the uninstaller took a file of the user's"
+rm -rf "$settings"
 timeout 30 wine reg delete 'HKCU\Environment' /v Path /f >/dev/null 2>&1 || true
 left=$(find "$home" -mindepth 1 | head -5)
 [ -z "$left" ] || fail "the installer wrote into the user's home: $left"

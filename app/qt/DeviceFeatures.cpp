@@ -14,8 +14,10 @@
 #include "app/core/ControlIds.h"
 #include "app/core/features/FileFeatures.h"
 #include "app/core/features/TrendTexts.h"
+#include "app/core/features/UserConfigFolder.h"
 #include "calib/TrendPlacement.h"
 #include "app/qt/CMyDlgWindow.h"
+#include "app/qt/CheckWindow.h"
 #include "app/qt/DeviceReport.h"
 #include "app/qt/TrendWindow.h"
 
@@ -78,6 +80,7 @@ DeviceFeatures::DeviceFeatures(CMyDlgWindow& window) : window_(window) {
     add(FromUtf8(text::kTrend), QKeySequence(Qt::CTRL | Qt::Key_T), &DeviceFeatures::ShowTrend);
     add(FromUtf8(text::kRecordCsv), QKeySequence(Qt::CTRL | Qt::Key_R), &DeviceFeatures::RecordOrStop);
     record_ = actions_.back();
+    add(FromUtf8(text::kCalibrationCheck), QKeySequence(Qt::CTRL | Qt::Key_K), &DeviceFeatures::ShowCheck);
     add(tr("Device Report..."), QKeySequence(Qt::CTRL | Qt::Key_P), &DeviceFeatures::DeviceReport);
 }
 
@@ -85,9 +88,12 @@ DeviceFeatures::~DeviceFeatures() {
     window_.Core().RemoveObserver(&lastRead_);
     window_.Core().RemoveObserver(feed_.get());
     delete trend_;
+    delete check_;
+    checkModel_.reset();  // ends a run, stopping the poll that was the check's
 }
 
 TrendWindow* DeviceFeatures::Trend() const { return trend_; }
+CheckWindow* DeviceFeatures::Check() const { return check_; }
 
 void DeviceFeatures::Complain(const QString& text) {
     window_.Services().MessageBox(text.toStdString(), MessageIcon::Stop);
@@ -195,6 +201,33 @@ void DeviceFeatures::DeviceReport() {
     const QString file = AskForFile(&window_, true, tr("Device Report"), tr("PDF documents (*.pdf)"), "pdf");
     if (file.isEmpty()) return;
     if (const QString error = WriteReportTo(file); !error.isEmpty()) Complain(error);
+}
+
+}  // namespace orv::app::qt
+
+namespace orv::app::qt {
+
+void DeviceFeatures::ShowCheck() {
+    if (!check_) {
+        if (!checkModel_) {
+            const std::filesystem::path folder = UserConfigFolder();
+            checkModel_ = std::make_unique<CheckWindowModel>(
+                window_.Core(), folder.empty() ? folder : folder / kCheckSetupFileName);
+        }
+        // A child of the dialog, as the trend is, so it takes input while the dialog runs modally.
+        check_ = new CheckWindow(*checkModel_, &window_);
+        check_->setAttribute(Qt::WA_DeleteOnClose, false);
+        check_->askForFile = [this](QWidget* parent, bool save, const QString& caption, const QString& filter,
+                                    const QString& suffix) { return AskForFile(parent, save, caption, filter, suffix); };
+        check_->complain = [this](const QString& text) { Complain(text); };
+        checkModel_->onChange = [this] {
+            if (check_) check_->Refresh();
+        };
+        check_->setGeometry(TrendPlace(window_, check_->sizeHint(), check_->minimumSizeHint()));
+    }
+    check_->show();
+    check_->raise();
+    check_->activateWindow();
 }
 
 }  // namespace orv::app::qt

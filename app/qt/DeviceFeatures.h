@@ -9,6 +9,7 @@
 #include <QString>
 #include <memory>
 
+#include "app/core/features/CheckWindowModel.h"
 #include "app/core/features/ConfigTransfer.h"
 #include "app/core/features/ReadingsFeed.h"
 #include "calib/LiveReadings.h"
@@ -19,6 +20,7 @@ class QWidget;
 
 namespace orv::app::qt {
 
+class CheckWindow;
 class CMyDlgWindow;
 class TrendWindow;
 
@@ -40,6 +42,8 @@ public:
     void RecordOrStop();
     void RecordCsv();
     void DeviceReport();
+    // The calibration check beside the dialog; its set-up is read when it first opens.
+    void ShowCheck();
 
     // The same with the file given; an empty result means it worked.
     QString SaveConfigurationTo(const QString& file);
@@ -48,6 +52,8 @@ public:
     QString WriteReportTo(const QString& file);
 
     TrendWindow* Trend() const;
+    CheckWindow* Check() const;
+    CheckWindowModel* CheckModel() const { return checkModel_.get(); }
     const calib::LiveReadings& Live() const { return *live_; }
 
 private:
@@ -61,6 +67,8 @@ private:
     std::unique_ptr<calib::LiveReadings> live_;
     std::unique_ptr<ReadingsFeed> feed_;
     QPointer<TrendWindow> trend_;
+    std::unique_ptr<CheckWindowModel> checkModel_;
+    QPointer<CheckWindow> check_;
     QList<QAction*> actions_;
     QAction* record_ = nullptr;
 };

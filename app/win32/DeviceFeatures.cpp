@@ -9,6 +9,7 @@
 #include "app/core/ControlIds.h"
 #include "app/core/features/FileFeatures.h"
 #include "app/core/features/TrendTexts.h"
+#include "app/core/features/UserConfigFolder.h"
 #include "calib/TrendPlacement.h"
 #include "app/win32/Utf16.h"
 
@@ -29,6 +30,7 @@ constexpr Shortcut kShortcuts[] = {
     {'S', kSysCmdSaveConfiguration},
     {'R', kSysCmdRecordCsv},
     {'T', kSysCmdTrend},
+    {'K', kSysCmdCheck},
 };
 
 std::wstring Filter(std::initializer_list<std::pair<const char*, const wchar_t*>> entries) {
@@ -51,6 +53,31 @@ calib::WallTime Now() {
     localtime_s(&local, &t);
     const std::int64_t ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
     return {ms, static_cast<int>((_mkgmtime(&local) - t) / 60)};
+}
+
+// Beside the dialog where the screen leaves room, else clear of its poll
+// and exit buttons.
+RECT PlaceBeside(HWND dialog, int wantedWidth, int wantedHeight, int leastWidth, int leastHeight) {
+    const auto pixels = [](const RECT& r) { return calib::PixelRect{r.left, r.top, r.right - r.left, r.bottom - r.top}; };
+    calib::PlacementRequest request;
+    MONITORINFO monitor{sizeof monitor};
+    GetMonitorInfoW(MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &monitor);
+    request.screen = pixels(monitor.rcWork);
+    RECT frame{};
+    GetWindowRect(dialog, &frame);
+    request.dialog = pixels(frame);
+    RECT buttons{};
+    for (int controlId : {id::AutoUpload, id::StopUpload, id::Exit}) {
+        RECT r{};
+        if (HWND c = GetDlgItem(dialog, controlId); c && GetWindowRect(c, &r)) UnionRect(&buttons, &buttons, &r);
+    }
+    request.buttons = pixels(buttons);
+    request.wantedWidth = wantedWidth;
+    request.wantedHeight = wantedHeight;
+    request.leastWidth = leastWidth;
+    request.leastHeight = leastHeight;
+    const calib::PixelRect placed = calib::PlaceTrend(request);
+    return RECT{placed.left, placed.top, placed.Right(), placed.Bottom()};
 }
 
 }  // namespace
@@ -92,6 +119,8 @@ DeviceFeatures::DeviceFeatures(HWND dialog, CMyDlg& core, bool factory, FileChoo
 
 DeviceFeatures::~DeviceFeatures() {
     trend_.reset();
+    check_.reset();
+    checkModel_.reset();  // ends a run, stopping the poll that was the check's
     if (hook_) UnhookWindowsHookEx(hook_);
     if (t_filtering == this) t_filtering = nullptr;
     core_.RemoveObserver(&lastRead_);
@@ -104,6 +133,7 @@ void DeviceFeatures::AddMenuItems(HMENU system) {
     AppendMenuW(system, MF_STRING, kSysCmdSaveConfiguration, MenuText(text::kSaveConfiguration, L'S').c_str());
     AppendMenuW(system, MF_STRING, kSysCmdTrend, MenuText(text::kTrend, L'T').c_str());
     AppendMenuW(system, MF_STRING, kSysCmdRecordCsv, MenuText(text::kRecordCsv, L'R').c_str());
+    AppendMenuW(system, MF_STRING, kSysCmdCheck, MenuText(text::kCalibrationCheck, L'K').c_str());
 }
 
 bool DeviceFeatures::OnSysCommand(UINT command) {
@@ -112,13 +142,17 @@ bool DeviceFeatures::OnSysCommand(UINT command) {
         case kSysCmdSaveConfiguration: SaveConfiguration(); return true;
         case kSysCmdRecordCsv: RecordOrStop(); return true;
         case kSysCmdTrend: ShowTrend(); return true;
+        case kSysCmdCheck: ShowCheck(); return true;
         default: return false;
     }
 }
 
 LRESULT CALLBACK DeviceFeatures::FilterHook(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == MSGF_DIALOGBOX && t_filtering && t_filtering->TranslateShortcut(*reinterpret_cast<const MSG*>(lParam)))
-        return TRUE;
+    if (code == MSGF_DIALOGBOX && t_filtering) {
+        MSG& msg = *reinterpret_cast<MSG*>(lParam);
+        if (t_filtering->TranslateShortcut(msg)) return TRUE;
+        if (t_filtering->check_ && t_filtering->check_->TakeDialogKeys(msg)) return TRUE;
+    }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
@@ -197,28 +231,33 @@ void DeviceFeatures::ShowTrend() {
         SetForegroundWindow(trend_->Handle());
         return;
     }
-    // Beside the dialog where the screen leaves room, else clear of its poll
-    // and exit buttons.
-    const auto pixels = [](const RECT& r) { return calib::PixelRect{r.left, r.top, r.right - r.left, r.bottom - r.top}; };
-    calib::PlacementRequest request;
-    MONITORINFO monitor{sizeof monitor};
-    GetMonitorInfoW(MonitorFromWindow(dialog_, MONITOR_DEFAULTTONEAREST), &monitor);
-    request.screen = pixels(monitor.rcWork);
-    RECT dialog{};
-    GetWindowRect(dialog_, &dialog);
-    request.dialog = pixels(dialog);
-    RECT buttons{};
-    for (int controlId : {id::AutoUpload, id::StopUpload, id::Exit}) {
-        RECT r{};
-        if (HWND c = GetDlgItem(dialog_, controlId); c && GetWindowRect(c, &r)) UnionRect(&buttons, &buttons, &r);
+    trend_->Show(PlaceBeside(dialog_, 900, 620, 560, 400));
+}
+
+void DeviceFeatures::ShowCheck() {
+    if (!check_) {
+        if (!checkModel_) {
+            const std::filesystem::path folder = UserConfigFolder();
+            checkModel_ = std::make_unique<CheckWindowModel>(core_, folder.empty() ? folder : folder / kCheckSetupFileName);
+        }
+        CheckWindow::Hooks hooks;
+        hooks.ask = [this](HWND owner, bool save, const char* caption, std::wstring filter, const wchar_t* ext) {
+            const FileRequest request{save, Widen(caption), std::move(filter), ext, lastFolder_};
+            std::optional<std::filesystem::path> file = choose_(owner, request);
+            if (file && file->has_parent_path()) lastFolder_ = file->parent_path().wstring();
+            return file;
+        };
+        hooks.complain = [this](const std::string& text) { Complain(text); };
+        check_ = std::make_unique<CheckWindow>(dialog_, *checkModel_, std::move(hooks));
+        checkModel_->onChange = [this] {
+            if (check_) check_->Refresh();
+        };
     }
-    request.buttons = pixels(buttons);
-    request.wantedWidth = 900;
-    request.wantedHeight = 620;
-    request.leastWidth = 560;
-    request.leastHeight = 400;
-    const calib::PixelRect placed = calib::PlaceTrend(request);
-    trend_->Show(RECT{placed.left, placed.top, placed.Right(), placed.Bottom()});
+    if (IsWindowVisible(check_->Handle())) {
+        SetForegroundWindow(check_->Handle());
+        return;
+    }
+    check_->Show(PlaceBeside(dialog_, 860, 780, 720, 640));
 }
 
 void DeviceFeatures::NameRecordItem() {

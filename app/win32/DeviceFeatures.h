@@ -1,10 +1,10 @@
 #pragma once
 // The system menu's items beside the dialog on Win32: saved
-// configurations, the trend and the CSV recording, also reached by Ctrl+O,
-// Ctrl+S, Ctrl+T and Ctrl+R. They listen to what
+// configurations, the trend, the CSV recording and the calibration check,
+// also reached by Ctrl+O, Ctrl+S, Ctrl+T, Ctrl+R and Ctrl+K. They listen to what
 // the dialog takes in and change nothing of what it does; unused, they leave
 // the window and the line exactly as they are. The last folder is kept for
-// the run only: the program writes no settings anywhere.
+// the run only; the check's set-up is the one thing kept between runs.
 #include "app/win32/Win32Api.h"
 
 #include <filesystem>
@@ -14,7 +14,9 @@
 #include <string>
 
 #include "app/core/CMyDlg.h"
+#include "app/core/features/CheckWindowModel.h"
 #include "app/core/features/ConfigTransfer.h"
+#include "app/win32/CheckWindow.h"
 #include "app/win32/TrendWindow.h"
 #include "app/core/features/ReadingsFeed.h"
 #include "calib/LiveReadings.h"
@@ -27,6 +29,7 @@ inline constexpr UINT kSysCmdOpenConfiguration = 0x0020;
 inline constexpr UINT kSysCmdSaveConfiguration = 0x0030;
 inline constexpr UINT kSysCmdRecordCsv = 0x0040;
 inline constexpr UINT kSysCmdTrend = 0x0050;
+inline constexpr UINT kSysCmdCheck = 0x0060;
 
 struct FileRequest {
     bool save = false;
@@ -56,6 +59,9 @@ public:
 
     // The trend window, once it has been opened.
     TrendWindow* Trend() const { return trend_.get(); }
+    // The check window and what it shows, once it has been opened.
+    CheckWindow* Check() const { return check_.get(); }
+    CheckWindowModel* CheckModel() const { return checkModel_.get(); }
     const calib::LiveReadings& Live() const { return *live_; }
 
 private:
@@ -69,6 +75,7 @@ private:
     void RecordOrStop();
     void NameRecordItem();
     void ShowTrend();
+    void ShowCheck();
     calib::DialogContext DialogNow() const;
 
     HWND dialog_;
@@ -79,6 +86,8 @@ private:
     LastBlockRead lastRead_;
     std::unique_ptr<calib::LiveReadings> live_;
     std::unique_ptr<TrendWindow> trend_;  // goes before the readings it shows
+    std::unique_ptr<CheckWindowModel> checkModel_;
+    std::unique_ptr<CheckWindow> check_;  // goes before the model it shows
     std::unique_ptr<ReadingsFeed> feed_;
     HHOOK hook_ = nullptr;
 };

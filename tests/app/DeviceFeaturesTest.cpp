@@ -80,9 +80,9 @@ TEST_F(DeviceFeaturesTest, MenuItemsCarryTheirShortcutsBeforeClose) {
     QStringList items;
     for (QAction* a : menu->actions())
         items << (a->isSeparator() ? QStringLiteral("-") : a->text() + QLatin1Char('|') + a->shortcut().toString());
-    EXPECT_EQ(items.mid(0, 8), (QStringList{"Open Configuration...|Ctrl+O", "Save Configuration...|Ctrl+S", "-",
+    EXPECT_EQ(items.mid(0, 9), (QStringList{"Open Configuration...|Ctrl+O", "Save Configuration...|Ctrl+S", "-",
                                             "Trend...|Ctrl+T", "Record to CSV...|Ctrl+R",
-                                            "Device Report...|Ctrl+P", "-", "Close|"}));
+                                            "Calibration Check...|Ctrl+K", "Device Report...|Ctrl+P", "-", "Close|"}));
     // The shortcuts work with the menu closed.
     for (QAction* a : Features().MenuActions()) {
         if (a) {

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
+
 #include <array>
 #include <bit>
 #include <cstdint>
@@ -130,6 +134,16 @@ TEST(CheckRecordFile, RefusesWhatIsNotAGoodRecord) {
     const CheckRecordLoad load = LoadCheckRecord(missing);
     EXPECT_FALSE(load.record);
     EXPECT_NE(load.error.find("\"" + missing.string() + "\": the file cannot be read"), std::string::npos) << load.error;
+#if !defined(_WIN32)
+    // Chosen in a file dialog by mistake, a named pipe is refused at once
+    // rather than waited on until someone writes to it.
+    const auto pipe = std::filesystem::temp_directory_path() / "orvane-check-record-pipe";
+    std::filesystem::remove(pipe);
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const CheckRecordLoad fromPipe = LoadCheckRecord(pipe);
+    std::filesystem::remove(pipe);
+    EXPECT_NE(fromPipe.error.find("it is not a regular file"), std::string::npos) << fromPipe.error;
+#endif
 }
 
 }  // namespace
