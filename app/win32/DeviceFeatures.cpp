@@ -7,9 +7,12 @@
 #include <vector>
 
 #include "app/core/ControlIds.h"
+#include "app/core/features/CalibrationCheck.h"
 #include "app/core/features/FileFeatures.h"
+#include "app/core/features/PrintedPages.h"
 #include "app/core/features/TrendTexts.h"
 #include "calib/TrendPlacement.h"
+#include "app/win32/PrintedPages.h"
 #include "app/win32/Utf16.h"
 
 namespace orv::app::win32 {
@@ -29,6 +32,7 @@ constexpr Shortcut kShortcuts[] = {
     {'S', kSysCmdSaveConfiguration},
     {'R', kSysCmdRecordCsv},
     {'T', kSysCmdTrend},
+    {'P', kSysCmdDeviceReport},
 };
 
 std::wstring Filter(std::initializer_list<std::pair<const char*, const wchar_t*>> entries) {
@@ -76,7 +80,7 @@ std::optional<std::filesystem::path> AskWithCommonDialog(HWND owner, const FileR
 }
 
 DeviceFeatures::DeviceFeatures(HWND dialog, CMyDlg& core, bool factory, FileChooser choose)
-    : dialog_(dialog), core_(core), factory_(factory), choose_(std::move(choose)) {
+    : dialog_(dialog), core_(core), factory_(factory), choose_(std::move(choose)), print_(PrintDocument) {
     live_ = std::make_unique<calib::LiveReadings>(Now, [this] { return core_.Window().GetControlText(id::UnitMeasured); });
     live_->onChange = [this] {
         NameRecordItem();
@@ -104,6 +108,8 @@ void DeviceFeatures::AddMenuItems(HMENU system) {
     AppendMenuW(system, MF_STRING, kSysCmdSaveConfiguration, MenuText(text::kSaveConfiguration, L'S').c_str());
     AppendMenuW(system, MF_STRING, kSysCmdTrend, MenuText(text::kTrend, L'T').c_str());
     AppendMenuW(system, MF_STRING, kSysCmdRecordCsv, MenuText(text::kRecordCsv, L'R').c_str());
+    AppendMenuW(system, MF_STRING, kSysCmdDeviceReport, MenuText(text::kPrintDeviceReport, L'P').c_str());
+    AppendMenuW(system, MF_STRING, kSysCmdPrintCertificate, Widen(text::kPrintCertificate).c_str());
 }
 
 bool DeviceFeatures::OnSysCommand(UINT command) {
@@ -112,6 +118,8 @@ bool DeviceFeatures::OnSysCommand(UINT command) {
         case kSysCmdSaveConfiguration: SaveConfiguration(); return true;
         case kSysCmdRecordCsv: RecordOrStop(); return true;
         case kSysCmdTrend: ShowTrend(); return true;
+        case kSysCmdDeviceReport: PrintDeviceReport(); return true;
+        case kSysCmdPrintCertificate: PrintCertificate(); return true;
         default: return false;
     }
 }
@@ -219,6 +227,28 @@ void DeviceFeatures::ShowTrend() {
     request.leastHeight = 400;
     const calib::PixelRect placed = calib::PlaceTrend(request);
     trend_->Show(RECT{placed.left, placed.top, placed.Right(), placed.Bottom()});
+}
+
+void DeviceFeatures::PrintDeviceReport() {
+    const PageRequest report = DeviceReportNow(core_, lastRead_, *live_);
+    if (!report.document) {
+        Complain(report.error);
+        return;
+    }
+    if (const std::string error = print_(dialog_, *report.document); !error.empty()) Complain(error);
+}
+
+void DeviceFeatures::PrintCertificate() {
+    // From a record saved earlier, so a certificate needs no device.
+    const auto file = Ask(false, text::kOpenCheckRecordCaption,
+                          Filter({{text::kCheckRecordFiles, L"*.json"}, {text::kAllFiles, L"*.*"}}), L"json");
+    if (!file) return;
+    const PageRequest certificate = CertificateOf(*file);
+    if (!certificate.document) {
+        Complain(certificate.error);
+        return;
+    }
+    if (const std::string error = print_(dialog_, *certificate.document); !error.empty()) Complain(error);
 }
 
 void DeviceFeatures::NameRecordItem() {

@@ -1,7 +1,8 @@
 #pragma once
 // The system menu's items beside the dialog on Win32: saved
-// configurations, the trend and the CSV recording, also reached by Ctrl+O,
-// Ctrl+S, Ctrl+T and Ctrl+R. They listen to what
+// configurations, the trend and the CSV recording, the printed device report
+// and a saved check's certificate, also reached by Ctrl+O, Ctrl+S, Ctrl+T,
+// Ctrl+R and Ctrl+P. They listen to what
 // the dialog takes in and change nothing of what it does; unused, they leave
 // the window and the line exactly as they are. The last folder is kept for
 // the run only: the program writes no settings anywhere.
@@ -18,6 +19,7 @@
 #include "app/win32/TrendWindow.h"
 #include "app/core/features/ReadingsFeed.h"
 #include "calib/LiveReadings.h"
+#include "report/Document.h"
 
 namespace orv::app::win32 {
 
@@ -27,6 +29,8 @@ inline constexpr UINT kSysCmdOpenConfiguration = 0x0020;
 inline constexpr UINT kSysCmdSaveConfiguration = 0x0030;
 inline constexpr UINT kSysCmdRecordCsv = 0x0040;
 inline constexpr UINT kSysCmdTrend = 0x0050;
+inline constexpr UINT kSysCmdDeviceReport = 0x0080;
+inline constexpr UINT kSysCmdPrintCertificate = 0x0090;
 
 struct FileRequest {
     bool save = false;
@@ -42,6 +46,10 @@ using FileChooser = std::function<std::optional<std::filesystem::path>(HWND owne
 // GetOpenFileNameW or GetSaveFileNameW, owned by the dialog.
 std::optional<std::filesystem::path> AskWithCommonDialog(HWND owner, const FileRequest& request);
 
+// Prints a document (the print dialog unless replaced); empty when printed
+// or cancelled, else the message.
+using DocumentPrinter = std::function<std::string(HWND owner, const report::Document& document)>;
+
 class DeviceFeatures {
 public:
     DeviceFeatures(HWND dialog, CMyDlg& core, bool factory, FileChooser choose);
@@ -53,6 +61,8 @@ public:
     void AddMenuItems(HMENU system);
     // True when the command was one of the items.
     bool OnSysCommand(UINT command);
+    // How the printed pages reach paper (the print dialog unless replaced).
+    void SetPrinter(DocumentPrinter print) { print_ = std::move(print); }
 
     // The trend window, once it has been opened.
     TrendWindow* Trend() const { return trend_.get(); }
@@ -69,12 +79,15 @@ private:
     void RecordOrStop();
     void NameRecordItem();
     void ShowTrend();
+    void PrintDeviceReport();
+    void PrintCertificate();
     calib::DialogContext DialogNow() const;
 
     HWND dialog_;
     CMyDlg& core_;
     bool factory_;
     FileChooser choose_;
+    DocumentPrinter print_;
     std::wstring lastFolder_;
     LastBlockRead lastRead_;
     std::unique_ptr<calib::LiveReadings> live_;
