@@ -2,6 +2,7 @@
 
 #include <cderr.h>
 #include <commdlg.h>
+#include <winspool.h>
 
 #include <algorithm>
 #include <array>
@@ -110,6 +111,13 @@ DWORD LastError() {
     return e ? e : ERROR_GEN_FAILURE;
 }
 
+// Whether the spooler knows any printer, local or on the network.
+bool AnyPrinter() {
+    DWORD needed = 0, count = 0;
+    EnumPrintersW(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 4, nullptr, 0, &needed, &count);
+    return needed > 0;
+}
+
 bool Cancelled(DWORD error) { return error == ERROR_CANCELLED || error == ERROR_PRINT_CANCELLED; }
 
 // 0 when every page went to the spooler, else the error.
@@ -203,18 +211,21 @@ void DrawPage(HDC dc, const PaperOnDevice& paper, const report::Page& page) {
 }
 
 std::string PrintDocument(HWND owner, const report::Document& document) {
+    const std::string failed = "Cannot print \"" + document.name + "\": ";
+    // Asked first: Wine's dialog warns of a missing printer even when told
+    // not to, and one message saying what to do is enough.
+    if (!AnyPrinter()) return failed + DialogErrorText(PDERR_NODEFAULTPRN);
     PRINTDLGW pd{};
     pd.lStructSize = sizeof pd;
     pd.hwndOwner = owner;
     pd.hDevMode = g_devMode;
     pd.hDevNames = g_devNames;
     // Copies are the driver's business; every printer Windows ships handles them.
-    pd.Flags = PD_RETURNDC | PD_NOPAGENUMS | PD_NOSELECTION | PD_USEDEVMODECOPIESANDCOLLATE;
+    pd.Flags = PD_RETURNDC | PD_NOPAGENUMS | PD_NOSELECTION | PD_USEDEVMODECOPIESANDCOLLATE | PD_NOWARNING;
     pd.nCopies = 1;
     const BOOL chosen = PrintDlgW(&pd);
     g_devMode = pd.hDevMode;
     g_devNames = pd.hDevNames;
-    const std::string failed = "Cannot print \"" + document.name + "\": ";
     if (!chosen) {
         const DWORD error = CommDlgExtendedError();
         if (error == 0) return {};  // cancelled

@@ -8,6 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "app/win32/Win32Api.h"
+
+#include <winspool.h>
+
 #include "app/core/ControlIds.h"
 #include "app/win32/BuiltinResources.h"
 #include "app/win32/CMyDlgWindow.h"
@@ -103,6 +107,16 @@ TEST(PrintedPages, TheCertificateOnAPrintersPagesCarriesItsText) {
         const std::string all = Joined(pages);
         for (const auto& part : c.parts) EXPECT_NE(all.find(part), std::string::npos) << c.what << ": " << part << "\n" << all;
     }
+}
+
+// Without a printer the dialog cannot open: one message says so and what
+// to do, and no box of the dialog's own waits for an answer first.
+TEST(PrintedPages, WithoutAPrinterPrintingSaysSoInOneMessage) {
+    DWORD needed = 0, count = 0;
+    EnumPrintersW(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 4, nullptr, 0, &needed, &count);
+    if (needed > 0) GTEST_SKIP() << "this system has a printer";
+    const std::string message = PrintDocument(nullptr, report::Document{"Device Report", "", {report::Title{"x"}}});
+    EXPECT_EQ(message.rfind("Cannot print \"Device Report\": no printer is installed.", 0), 0u) << message;
 }
 
 struct Driver {
