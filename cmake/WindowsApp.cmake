@@ -27,7 +27,7 @@ file(GLOB ORV_WINAPP_SRC CONFIGURE_DEPENDS app/win32/*.cpp)
 list(FILTER ORV_WINAPP_SRC EXCLUDE REGEX "app/win32/main\\.cpp$")
 orv_layer(orvane_winapp FOLDERS app/win32 SOURCES ${ORV_WINAPP_SRC} ${ORV_TABLE_CPP})
 target_compile_definitions(orvane_winapp PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
-target_link_libraries(orvane_winapp PUBLIC orvane_core orvane_discovery orvane_winlink orvane_sim comctl32 comdlg32 gdiplus)
+target_link_libraries(orvane_winapp PUBLIC orvane_core orvane_discovery orvane_winlink orvane_sim comctl32 comdlg32 gdiplus winspool)
 
 set(ORV_ICON_FILE ${CMAKE_CURRENT_SOURCE_DIR}/res/icons/orvane.ico)
 set(ORV_MANIFEST_FILE ${CMAKE_CURRENT_SOURCE_DIR}/app/win32/orvane.manifest)

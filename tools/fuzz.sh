@@ -17,7 +17,7 @@ seconds=${1:-20}
 shift || true
 targets=("$@")
 if ((${#targets[@]} == 0)); then
-  targets=(receive param_block text line_settings sysfs sim_framing config_file cli_command_line cli_answers recording check_record)
+  targets=(receive param_block text line_settings sysfs sim_framing config_file cli_command_line cli_answers recording check_record certificate)
 fi
 
 build=build-sanitize

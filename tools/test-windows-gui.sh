@@ -112,6 +112,11 @@ expect_box 'Update Success !'
 grep -qi -- '-> 00 10 02 02 00 E6' "$work/sim.log" || fail "the CJC write did not reach the device as 00 10 02 02 00 E6"
 import -window root "$shots/windows-standard.png"
 
+echo "gui-test: Ctrl+P prints the device report; without a printer one message says so"
+click "$main_title" 1003
+xdotool key ctrl+p
+expect_box 'Cannot print "Device Report": no printer is installed. Add one in the Windows settings (Windows 10 and 11 have "Microsoft Print to PDF") and try again.'
+
 echo "gui-test: the trend opened with Ctrl+T during the poll plots the readings beside the dialog"
 click "$main_title" 1031                        # "Auto Upload"
 click "$main_title" 1003                        # the keys go to a control that has the focus

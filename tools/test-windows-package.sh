@@ -33,11 +33,13 @@ grep -q 'orvane-cli.exe' <<<"$readme" || fail "README.txt does not describe the 
 [ "$(tr -cd '\r' <<<"$readme" | wc -c)" -ge "$(($(wc -l <<<"$readme") - 1))" ] || fail "README.txt lacks CRLF line ends"
 unzip -p "$zip" orvane-cli.html | grep -q 'factory-reset' || fail "orvane-cli.html holds no manual"
 # One file each to hand out: nothing but the system's own libraries is imported
-# (GDI+, which writes the trend's PNG, is one of them since Windows XP).
+# (GDI+, which writes the trend's PNG, is one of them since Windows XP, and so
+# is the spooler's winspool.drv, asked whether a printer is there).
 for exe in orvane.exe orvane-cli.exe; do
   imports=$(x86_64-w64-mingw32-objdump -p "$build/$exe" | awk '/DLL Name:/ { print tolower($3) }')
   if grep -qv -e '^kernel32\.dll$' -e '^user32\.dll$' -e '^gdi32\.dll$' -e '^advapi32\.dll$' -e '^comctl32\.dll$' \
-       -e '^comdlg32\.dll$' -e '^shell32\.dll$' -e '^msvcrt\.dll$' -e '^gdiplus\.dll$' <<<"$imports"; then
+       -e '^comdlg32\.dll$' -e '^shell32\.dll$' -e '^msvcrt\.dll$' -e '^gdiplus\.dll$' -e '^winspool\.drv$' \
+       <<<"$imports"; then
     fail "$exe needs DLLs beside it: $imports"
   fi
 done

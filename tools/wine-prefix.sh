@@ -28,7 +28,7 @@ start() {
   {
     printf 'Windows Registry Editor Version 5.00\r\n\r\n'
     printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink]\r\n'
-    for face in "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" "SimSun" "宋体"; do
+    for face in "Tahoma" "Arial" "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" "SimSun" "宋体"; do
       # REG_MULTI_SZ as UTF-16LE hex: "wqy-microhei.ttc,WenQuanYi Micro Hei" plus two NULs
       printf '"%s"=hex(7):%s\r\n' "$face" \
         "$(printf 'wqy-microhei.ttc,WenQuanYi Micro Hei\0\0' | iconv -f UTF-8 -t UTF-16LE | od -An -tx1 -v | tr -s ' \n' ',' | sed 's/^,//;s/,$//')"

@@ -12,13 +12,17 @@
 #include <stdexcept>
 
 #include "app/core/ControlIds.h"
+#include "app/core/features/CalibrationCheck.h"
 #include "app/core/features/FileFeatures.h"
+#include "app/core/features/PrintedPages.h"
 #include "app/core/features/TrendTexts.h"
 #include "app/core/features/UserConfigFolder.h"
 #include "calib/TrendPlacement.h"
 #include "app/qt/CMyDlgWindow.h"
 #include "app/qt/CheckWindow.h"
-#include "app/qt/DeviceReport.h"
+#include "calib/CheckRecordFile.h"
+#include "app/qt/Certificate.h"
+#include "app/qt/PdfPages.h"
 #include "app/qt/TrendWindow.h"
 
 namespace orv::app::qt {
@@ -81,7 +85,8 @@ DeviceFeatures::DeviceFeatures(CMyDlgWindow& window) : window_(window) {
     add(FromUtf8(text::kRecordCsv), QKeySequence(Qt::CTRL | Qt::Key_R), &DeviceFeatures::RecordOrStop);
     record_ = actions_.back();
     add(FromUtf8(text::kCalibrationCheck), QKeySequence(Qt::CTRL | Qt::Key_K), &DeviceFeatures::ShowCheck);
-    add(tr("Device Report..."), QKeySequence(Qt::CTRL | Qt::Key_P), &DeviceFeatures::DeviceReport);
+    add(FromUtf8(text::kDeviceReport), QKeySequence(Qt::CTRL | Qt::Key_P), &DeviceFeatures::DeviceReport);
+    add(FromUtf8(text::kPrintCertificate), QKeySequence(), &DeviceFeatures::PrintCertificate);
 }
 
 DeviceFeatures::~DeviceFeatures() {
@@ -112,7 +117,7 @@ calib::DialogContext DeviceFeatures::DialogNow() const {
 }
 
 QString DeviceFeatures::AskForFile(QWidget* parent, bool save, const QString& caption, const QString& filter,
-                                   const QString& suffix) {
+                                   const QString& suffix, const QString& proposed) {
     // The last folder is the only thing these features remember between runs.
     QSettings settings(QStringLiteral("orvane"), QStringLiteral("orvane"));
     QString folder = settings.value(kLastFolderKey).toString();
@@ -122,6 +127,7 @@ QString DeviceFeatures::AskForFile(QWidget* parent, bool save, const QString& ca
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(suffix);
+    if (!proposed.isEmpty()) dialog.selectFile(proposed);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     const QString file = dialog.selectedFiles().first();
     settings.setValue(kLastFolderKey, QFileInfo(file).absolutePath());
@@ -139,12 +145,9 @@ QString DeviceFeatures::OpenConfigurationFrom(const QString& file) {
 QString DeviceFeatures::RecordCsvTo(const QString& file) { return FromUtf8(app::RecordCsvTo(*live_, ToPath(file))); }
 
 QString DeviceFeatures::WriteReportTo(const QString& file) {
-    const CapturedConfig captured = CaptureConfig(window_.Core(), lastRead_);
-    if (!captured.record) return tr("Cannot write the device report: %1").arg(FromUtf8(captured.error));
-    config::ConfigRecord record = *captured.record;
-    record.tool = kToolName;
-    record.savedAt = config::IsoTimestampNow();
-    return WriteDeviceReport(file, record, live_->Last());
+    const PageRequest report = DeviceReportNow(window_.Core(), lastRead_, *live_);
+    if (!report.document) return FromUtf8(report.error);
+    return WritePdf(file, *report.document);
 }
 
 void DeviceFeatures::SaveConfiguration() {
@@ -198,9 +201,28 @@ void DeviceFeatures::RecordCsv() {
 }
 
 void DeviceFeatures::DeviceReport() {
-    const QString file = AskForFile(&window_, true, tr("Device Report"), tr("PDF documents (*.pdf)"), "pdf");
+    const QString file =
+        AskForFile(&window_, true, FromUtf8(text::kDeviceReportCaption), FromUtf8(text::kPdfFiles), "pdf");
     if (file.isEmpty()) return;
     if (const QString error = WriteReportTo(file); !error.isEmpty()) Complain(error);
+}
+
+void DeviceFeatures::PrintCertificate() {
+    // From a record saved earlier, so a certificate needs no device.
+    const QString recordFile =
+        AskForFile(&window_, false, FromUtf8(text::kOpenCheckRecordCaption),
+                   FromUtf8(text::kCheckRecordFiles) + ";;" + FromUtf8(text::kAllFiles), "json");
+    if (recordFile.isEmpty()) return;
+    const calib::CheckRecordLoad loaded = calib::LoadCheckRecord(ToPath(recordFile));
+    if (!loaded.record) {
+        Complain(FromUtf8(loaded.error));
+        return;
+    }
+    const QFileInfo record(recordFile);
+    const QString file = AskForFile(&window_, true, FromUtf8(text::kSaveCertificateCaption), FromUtf8(text::kPdfFiles),
+                                    "pdf", record.absoluteDir().filePath(record.completeBaseName() + ".pdf"));
+    if (file.isEmpty()) return;
+    if (const QString error = WriteCertificateTo(file, *loaded.record); !error.isEmpty()) Complain(error);
 }
 
 }  // namespace orv::app::qt

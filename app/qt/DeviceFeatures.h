@@ -1,6 +1,7 @@
 #pragma once
 // The window menu's features beside the dialog: saved configurations, the
-// live trend with its CSV recording, and the device report. They listen to
+// live trend with its CSV recording, the device report and the certificate
+// of a saved calibration check. They listen to
 // what the dialog takes in and change nothing of what it does; unused, they
 // leave the window and the line exactly as they are.
 #include <QList>
@@ -44,6 +45,8 @@ public:
     void DeviceReport();
     // The calibration check beside the dialog; its set-up is read when it first opens.
     void ShowCheck();
+    // Asks for a saved check record, then for the PDF to write its certificate to.
+    void PrintCertificate();
 
     // The same with the file given; an empty result means it worked.
     QString SaveConfigurationTo(const QString& file);
@@ -57,7 +60,8 @@ public:
     const calib::LiveReadings& Live() const { return *live_; }
 
 private:
-    QString AskForFile(QWidget* parent, bool save, const QString& caption, const QString& filter, const QString& suffix);
+    QString AskForFile(QWidget* parent, bool save, const QString& caption, const QString& filter, const QString& suffix,
+                       const QString& proposed = {});
     calib::DialogContext DialogNow() const;
     void Changed();
     void Complain(const QString& text);

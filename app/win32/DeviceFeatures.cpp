@@ -7,10 +7,13 @@
 #include <vector>
 
 #include "app/core/ControlIds.h"
+#include "app/core/features/CalibrationCheck.h"
 #include "app/core/features/FileFeatures.h"
+#include "app/core/features/PrintedPages.h"
 #include "app/core/features/TrendTexts.h"
 #include "app/core/features/UserConfigFolder.h"
 #include "calib/TrendPlacement.h"
+#include "app/win32/PrintedPages.h"
 #include "app/win32/Utf16.h"
 
 namespace orv::app::win32 {
@@ -31,6 +34,7 @@ constexpr Shortcut kShortcuts[] = {
     {'R', kSysCmdRecordCsv},
     {'T', kSysCmdTrend},
     {'K', kSysCmdCheck},
+    {'P', kSysCmdDeviceReport},
 };
 
 std::wstring Filter(std::initializer_list<std::pair<const char*, const wchar_t*>> entries) {
@@ -103,7 +107,7 @@ std::optional<std::filesystem::path> AskWithCommonDialog(HWND owner, const FileR
 }
 
 DeviceFeatures::DeviceFeatures(HWND dialog, CMyDlg& core, bool factory, FileChooser choose)
-    : dialog_(dialog), core_(core), factory_(factory), choose_(std::move(choose)) {
+    : dialog_(dialog), core_(core), factory_(factory), choose_(std::move(choose)), print_(PrintDocument) {
     live_ = std::make_unique<calib::LiveReadings>(Now, [this] { return core_.Window().GetControlText(id::UnitMeasured); });
     live_->onChange = [this] {
         NameRecordItem();
@@ -134,6 +138,8 @@ void DeviceFeatures::AddMenuItems(HMENU system) {
     AppendMenuW(system, MF_STRING, kSysCmdTrend, MenuText(text::kTrend, L'T').c_str());
     AppendMenuW(system, MF_STRING, kSysCmdRecordCsv, MenuText(text::kRecordCsv, L'R').c_str());
     AppendMenuW(system, MF_STRING, kSysCmdCheck, MenuText(text::kCalibrationCheck, L'K').c_str());
+    AppendMenuW(system, MF_STRING, kSysCmdDeviceReport, MenuText(text::kPrintDeviceReport, L'P').c_str());
+    AppendMenuW(system, MF_STRING, kSysCmdPrintCertificate, Widen(text::kPrintCertificate).c_str());
 }
 
 bool DeviceFeatures::OnSysCommand(UINT command) {
@@ -143,6 +149,8 @@ bool DeviceFeatures::OnSysCommand(UINT command) {
         case kSysCmdRecordCsv: RecordOrStop(); return true;
         case kSysCmdTrend: ShowTrend(); return true;
         case kSysCmdCheck: ShowCheck(); return true;
+        case kSysCmdDeviceReport: PrintDeviceReport(); return true;
+        case kSysCmdPrintCertificate: PrintCertificate(); return true;
         default: return false;
     }
 }
@@ -258,6 +266,28 @@ void DeviceFeatures::ShowCheck() {
         return;
     }
     check_->Show(PlaceBeside(dialog_, 860, 780, 720, 640));
+}
+
+void DeviceFeatures::PrintDeviceReport() {
+    const PageRequest report = DeviceReportNow(core_, lastRead_, *live_);
+    if (!report.document) {
+        Complain(report.error);
+        return;
+    }
+    if (const std::string error = print_(dialog_, *report.document); !error.empty()) Complain(error);
+}
+
+void DeviceFeatures::PrintCertificate() {
+    // From a record saved earlier, so a certificate needs no device.
+    const auto file = Ask(false, text::kOpenCheckRecordCaption,
+                          Filter({{text::kCheckRecordFiles, L"*.json"}, {text::kAllFiles, L"*.*"}}), L"json");
+    if (!file) return;
+    const PageRequest certificate = CertificateOf(*file);
+    if (!certificate.document) {
+        Complain(certificate.error);
+        return;
+    }
+    if (const std::string error = print_(dialog_, *certificate.document); !error.empty()) Complain(error);
 }
 
 void DeviceFeatures::NameRecordItem() {

@@ -1,7 +1,8 @@
 #pragma once
 // The system menu's items beside the dialog on Win32: saved
-// configurations, the trend, the CSV recording and the calibration check,
-// also reached by Ctrl+O, Ctrl+S, Ctrl+T, Ctrl+R and Ctrl+K. They listen to what
+// configurations, the trend, the CSV recording, the calibration check, the
+// printed device report and a saved check's certificate, also reached by
+// Ctrl+O, Ctrl+S, Ctrl+T, Ctrl+R, Ctrl+K and Ctrl+P. They listen to what
 // the dialog takes in and change nothing of what it does; unused, they leave
 // the window and the line exactly as they are. The last folder is kept for
 // the run only; the check's set-up is the one thing kept between runs.
@@ -20,6 +21,7 @@
 #include "app/win32/TrendWindow.h"
 #include "app/core/features/ReadingsFeed.h"
 #include "calib/LiveReadings.h"
+#include "report/Document.h"
 
 namespace orv::app::win32 {
 
@@ -30,6 +32,8 @@ inline constexpr UINT kSysCmdSaveConfiguration = 0x0030;
 inline constexpr UINT kSysCmdRecordCsv = 0x0040;
 inline constexpr UINT kSysCmdTrend = 0x0050;
 inline constexpr UINT kSysCmdCheck = 0x0060;
+inline constexpr UINT kSysCmdDeviceReport = 0x0080;
+inline constexpr UINT kSysCmdPrintCertificate = 0x0090;
 
 struct FileRequest {
     bool save = false;
@@ -45,6 +49,10 @@ using FileChooser = std::function<std::optional<std::filesystem::path>(HWND owne
 // GetOpenFileNameW or GetSaveFileNameW, owned by the dialog.
 std::optional<std::filesystem::path> AskWithCommonDialog(HWND owner, const FileRequest& request);
 
+// Prints a document (the print dialog unless replaced); empty when printed
+// or cancelled, else the message.
+using DocumentPrinter = std::function<std::string(HWND owner, const report::Document& document)>;
+
 class DeviceFeatures {
 public:
     DeviceFeatures(HWND dialog, CMyDlg& core, bool factory, FileChooser choose);
@@ -56,6 +64,8 @@ public:
     void AddMenuItems(HMENU system);
     // True when the command was one of the items.
     bool OnSysCommand(UINT command);
+    // How the printed pages reach paper (the print dialog unless replaced).
+    void SetPrinter(DocumentPrinter print) { print_ = std::move(print); }
 
     // The trend window, once it has been opened.
     TrendWindow* Trend() const { return trend_.get(); }
@@ -76,12 +86,15 @@ private:
     void NameRecordItem();
     void ShowTrend();
     void ShowCheck();
+    void PrintDeviceReport();
+    void PrintCertificate();
     calib::DialogContext DialogNow() const;
 
     HWND dialog_;
     CMyDlg& core_;
     bool factory_;
     FileChooser choose_;
+    DocumentPrinter print_;
     std::wstring lastFolder_;
     LastBlockRead lastRead_;
     std::unique_ptr<calib::LiveReadings> live_;

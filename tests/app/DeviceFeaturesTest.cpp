@@ -25,11 +25,13 @@
 #include "app/core/ControlIds.h"
 #include "app/qt/CMyDlgWindow.h"
 #include "app/qt/DeviceFeatures.h"
-#include "app/qt/DeviceReport.h"
+#include "app/qt/Certificate.h"
 #include "app/qt/SimulatedBridge.h"
 #include "app/qt/TrendWindow.h"
 #include "link/serial/QtSerialComm.h"
+#include "calib/CheckRecordFile.h"
 #include "sim/PtyDevice.h"
+#include "support/SampleCheckRecords.h"
 #include "QtTestSupport.h"
 
 namespace orv::app::qt {
@@ -45,6 +47,22 @@ QStringList FileLines(const QString& file) {
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly)) return {};
     return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+QString PdfText(const QString& pdf) {
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    text.waitForFinished(20000);
+    return QString::fromUtf8(text.readAllStandardOutput());
+}
+
+void KeepPicture(const QString& pdf, const QString& name) {
+    const QString shots = qEnvironmentVariable("ORVANE_SCREENSHOT_DIR");
+    if (shots.isEmpty()) return;
+    QProcess::execute(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("80"),
+                                                    QStringLiteral("-singlefile"), pdf, shots + '/' + name});
+    QFile::remove(shots + '/' + name + ".pdf");
+    QFile::copy(pdf, shots + '/' + name + ".pdf");
 }
 
 class DeviceFeaturesTest : public ::testing::Test {
@@ -80,9 +98,10 @@ TEST_F(DeviceFeaturesTest, MenuItemsCarryTheirShortcutsBeforeClose) {
     QStringList items;
     for (QAction* a : menu->actions())
         items << (a->isSeparator() ? QStringLiteral("-") : a->text() + QLatin1Char('|') + a->shortcut().toString());
-    EXPECT_EQ(items.mid(0, 9), (QStringList{"Open Configuration...|Ctrl+O", "Save Configuration...|Ctrl+S", "-",
+    EXPECT_EQ(items.mid(0, 10), (QStringList{"Open Configuration...|Ctrl+O", "Save Configuration...|Ctrl+S", "-",
                                             "Trend...|Ctrl+T", "Record to CSV...|Ctrl+R",
-                                            "Calibration Check...|Ctrl+K", "Device Report...|Ctrl+P", "-", "Close|"}));
+                                            "Calibration Check...|Ctrl+K", "Device Report...|Ctrl+P",
+                                            "Print Certificate...|", "-", "Close|"}));
     // The shortcuts work with the menu closed.
     for (QAction* a : Features().MenuActions()) {
         if (a) {
@@ -223,18 +242,11 @@ TEST_F(DeviceFeaturesTest, TrendRecordsEveryReadingAndBreaksTheCurveAtAMissedPol
     // The report of the same window, with the readings just taken.
     const QString pdf = dir.filePath("report.pdf");
     ASSERT_EQ(Features().WriteReportTo(pdf), QString());
-    QProcess text;
-    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-    ASSERT_TRUE(text.waitForFinished(20000));
-    const QString report = QString::fromUtf8(text.readAllStandardOutput());
+    const QString report = PdfText(pdf);
     for (const char* part : {"Device Report", "QV-UN2", "TC- K", "Range full", "1300.0", "Output 2 full-scale trim",
                              "Last readings", "Technician's name", "Signature"})
         EXPECT_TRUE(report.contains(QString::fromUtf8(part))) << part << "\n" << report.toStdString();
-    const QString shots = qEnvironmentVariable("ORVANE_SCREENSHOT_DIR");
-    if (!shots.isEmpty())
-        QProcess::execute(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"),
-                                                        QStringLiteral("80"), QStringLiteral("-singlefile"), pdf,
-                                                        shots + QStringLiteral("/orvane-report")});
+    KeepPicture(pdf, QStringLiteral("orvane-report"));
 }
 
 // A disk that fills half way through the report leaves no cut-off PDF
@@ -257,18 +269,6 @@ TEST_F(DeviceFeaturesTest, AReportThatCannotBeWrittenWholeIsNotWrittenAndSaysWhy
     EXPECT_TRUE(QFile::exists(pdf));
 }
 
-TEST(DeviceReport, AModelTypeOrChoiceTheToolDoesNotKnowIsSaidNotGuessed) {
-    config::ConfigRecord record;
-    record.fields.model = 9;
-    record.fields.inputType = 9;
-    record.fields.cjcMode = 2;
-    record.fields.wireCount = 0;
-    const QString html = DeviceReportHtml(record, {});
-    for (const char* part : {"unknown model", "unknown input type", "2 (outside the setting's range)",
-                             "0 (outside the setting's range)"})
-        EXPECT_TRUE(html.contains(QString::fromUtf8(part))) << part;
-}
-
 // Whatever a feature lets escape ends in a message, not in the end of the
 // program with the user's unsaved settings.
 TEST(GuardedApplication, AnExceptionFromAnyHandlerIsAStopBox) {
@@ -284,14 +284,16 @@ TEST(GuardedApplication, AnExceptionFromAnyHandlerIsAStopBox) {
     EXPECT_EQ(boxes.boxes[0].icon, QMessageBox::Critical);
 }
 
-// Answers the next file dialog with file, as a user types a name and confirms.
+// Answers the file dialogs that open, in turn, as a user types a name and
+// confirms; the last file answers any further dialog.
 class FileAnswer {
 public:
-    explicit FileAnswer(const QString& file) {
-        QObject::connect(&timer_, &QTimer::timeout, [this, file] {
+    explicit FileAnswer(const QString& file) : FileAnswer(QStringList{file}) {}
+    explicit FileAnswer(const QStringList& files) {
+        QObject::connect(&timer_, &QTimer::timeout, [this, files] {
             if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
                 if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
-                    name->setText(file);
+                    name->setText(files[std::min<qsizetype>(answered_++, files.size() - 1)]);
                     QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
                 }
             }
@@ -301,6 +303,7 @@ public:
 
 private:
     QTimer timer_;
+    qsizetype answered_ = 0;
 };
 
 // Whether this process holds file open.
@@ -405,6 +408,33 @@ TEST_F(DeviceFeaturesTest, TheTrendOpensARecordingZoomsAndSavesItsPicture) {
     const QString refused = dir.filePath("config.json");
     QFile(refused).open(QIODevice::WriteOnly);
     EXPECT_EQ(trend->OpenRecordingFrom(refused), "Cannot open the recording \"" + refused + "\": the file is empty");
+}
+
+// A certificate printed again from a saved record, through the window menu,
+// with no device needed; and one of a run cut off, which says so.
+TEST_F(DeviceFeaturesTest, ACertificateComesFromASavedCheckRecord) {
+    ASSERT_NO_FATAL_FAILURE(OpenConnected());
+    const QString record = dir.filePath(QStringLiteral("TT-101 check.json"));
+    ASSERT_EQ(calib::SaveCheckRecord(record.toStdString(), test::FoundAndLeftRecord()), "");
+    const QString pdf = dir.filePath(QStringLiteral("certificate.pdf"));
+    {
+        FileAnswer answer(QStringList{record, pdf});
+        Features().MenuActions()[6]->trigger();
+    }
+    EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes[0].text.toStdString();
+    const QString text = PdfText(pdf);
+    for (const char* part : {"Calibration Certificate", "Result: PASS (as left)", "TT-101", "李伟", "DB-23117",
+                             "2027-06-30", "As found", "As left", "Measured", "0.161 (1.006 %)", "FAIL",
+                             "Technician's signature:", "Page 1 of 2", "Page 2 of 2"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << part << "\n" << text.toStdString();
+    KeepPicture(pdf, QStringLiteral("orvane-certificate"));
+
+    const QString incomplete = dir.filePath(QStringLiteral("incomplete.pdf"));
+    ASSERT_EQ(WriteCertificateTo(incomplete, test::IncompleteRecord()), QString());
+    const QString cut = PdfText(incomplete);
+    for (const char* part : {"Result: INCOMPLETE (as found)", "INCOMPLETE — stopped: the device stopped answering",
+                             "not measured"})
+        EXPECT_TRUE(cut.contains(QString::fromUtf8(part))) << part << "\n" << cut.toStdString();
 }
 
 }  // namespace

@@ -7,6 +7,7 @@ set(ORV_LAYER_PROBES
   "orvane_protocol|protocol/Frames.h|config/ParamImage.h"
   "orvane_config|config/ConfigFile.h|calib/CalibrationMath.h"
   "orvane_calib|calib/LiveReadings.h|app/core/DialogObserver.h"
+  "orvane_report|report/PageLayout.h|app/core/DialogObserver.h"
   "orvane_core|app/core/CMyDlgPrivate.h|app/qt/CMyDlgWindow.h"
   "orvane_discovery|link/discovery/FindBridgePort.h|app/core/CMyDlg.h"
   "orvane_line|link/line/RequestClient.h|config/ParamFields.h"

@@ -12,3 +12,5 @@ orv_add_test(winapp_tests SOURCES ${T_WINAPP} ${CMAKE_CURRENT_BINARY_DIR}/winapp
 add_executable(orvane-probe ${CMAKE_CURRENT_SOURCE_DIR}/winapp/probe/Probe.cpp)
 target_link_options(orvane-probe PRIVATE -municode)
 target_compile_definitions(orvane-probe PRIVATE UNICODE _UNICODE)
+# The certificate's tests share their check records with the other layers' tests.
+target_include_directories(winapp_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
