@@ -15,6 +15,8 @@
 #include <filesystem>
 
 #include "app/core/features/FileFeatures.h"
+#include "app/core/features/PrintedPages.h"
+#include "app/qt/Certificate.h"
 
 namespace orv::app::qt {
 
@@ -90,16 +92,19 @@ CheckWindow::CheckWindow(CheckWindowModel& model, QWidget* parent) : QWidget(par
     newCheck_ = Button(text::kNewCheck, "newCheck");
     open_ = Button(text::kOpenRecord, "openRecord");
     save_ = Button(text::kSaveRecord, "saveRecord");
+    certificate_ = Button(text::kPrintCertificate, "printCertificate");
     connect(asFound_, &QPushButton::clicked, this, [this] { model_.Start(calib::RunKind::AsFound); });
     connect(asLeft_, &QPushButton::clicked, this, [this] { model_.Start(calib::RunKind::AsLeft); });
     connect(newCheck_, &QPushButton::clicked, this, [this] { model_.NewCheck(); });
     connect(open_, &QPushButton::clicked, this, &CheckWindow::OpenRecord);
     connect(save_, &QPushButton::clicked, this, &CheckWindow::SaveRecord);
+    connect(certificate_, &QPushButton::clicked, this, &CheckWindow::PrintCertificate);
     auto* runs = new QHBoxLayout;
     runs->addWidget(asFound_);
     runs->addWidget(asLeft_);
     runs->addStretch();
-    for (QWidget* w : {static_cast<QWidget*>(newCheck_), static_cast<QWidget*>(open_), static_cast<QWidget*>(save_)})
+    for (QWidget* w : {static_cast<QWidget*>(newCheck_), static_cast<QWidget*>(open_), static_cast<QWidget*>(save_),
+                       static_cast<QWidget*>(certificate_)})
         runs->addWidget(w);
 
     // The point: what to apply, what the device reads, and the reference to accept.
@@ -222,6 +227,7 @@ void CheckWindow::Refresh() {
     newCheck_->setEnabled(can.newCheck);
     open_->setEnabled(can.open);
     save_->setEnabled(can.save);
+    certificate_->setEnabled(can.certificate);
 
     std::vector<CheckRow> rows = model_.Rows();
     if (rows != shownRows_) {
@@ -255,6 +261,15 @@ void CheckWindow::SaveRecord() {
                                     QString::fromUtf8(text::kCheckRecordFiles), QStringLiteral("json"));
     if (file.isEmpty()) return;
     if (const std::string error = model_.SaveRecord(ToPath(file)); !error.empty() && complain) complain(FromUtf8(error));
+}
+
+void CheckWindow::PrintCertificate() {
+    if (!askForFile) return;
+    const QString file = askForFile(this, true, QString::fromUtf8(text::kSaveCertificateCaption),
+                                    QString::fromUtf8(text::kPdfFiles), QStringLiteral("pdf"));
+    if (file.isEmpty()) return;
+    if (const QString error = WriteCertificateTo(file, model_.Check().Session().Record()); !error.isEmpty() && complain)
+        complain(error);
 }
 
 void CheckWindow::OpenRecord() {

@@ -46,6 +46,7 @@ private:
     void Edited();
     void SaveRecord();
     void OpenRecord();
+    void PrintCertificate();
 
     CheckWindowModel& model_;
     std::array<QLineEdit*, kFormFields> fields_{};
@@ -56,6 +57,7 @@ private:
     QPushButton* newCheck_;
     QPushButton* open_;
     QPushButton* save_;
+    QPushButton* certificate_;
     QLabel* heading_;
     QLabel* apply_;
     QLabel* measured_;

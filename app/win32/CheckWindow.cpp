@@ -6,6 +6,8 @@
 #include <exception>
 
 #include "app/core/features/FileFeatures.h"
+#include "app/core/features/PrintedPages.h"
+#include "report/CertificateDocument.h"
 #include "app/win32/Utf16.h"
 
 namespace orv::app::win32 {
@@ -121,6 +123,7 @@ void CheckWindow::Create() {
     button(text::kNewCheck, kNewCheck);
     button(text::kOpenRecord, kOpen);
     button(text::kSaveRecord, kSave);
+    button(text::kPrintCertificate, kCertificate);
     SendMessageW(child(L"STATIC", "", SS_LEFT | SS_NOPREFIX, kHeading), WM_SETFONT, reinterpret_cast<WPARAM>(bold_), FALSE);
     label(text::kApplyLabel, kApplyLabel);
     SendMessageW(label("", kApply), WM_SETFONT, reinterpret_cast<WPARAM>(bold_), FALSE);
@@ -222,7 +225,7 @@ void CheckWindow::Layout() {
         x += w + kGap;
     }
     x = kMargin + width;
-    for (int id : {kSave, kOpen, kNewCheck}) {
+    for (int id : {kCertificate, kSave, kOpen, kNewCheck}) {
         const int w = std::max(widthOf(id) + 24, 90);
         x -= w;
         place(id, x, y, w, buttonHeight);
@@ -321,7 +324,7 @@ void CheckWindow::Refresh() {
     const std::pair<int, bool> enabled[] = {{kReference, can.accept}, {kMeter, can.accept},     {kAsFound, can.start},
                                             {kAsLeft, can.start},     {kAccept, can.accept},    {kCutShort, can.cutShort},
                                             {kAbort, can.abort},      {kNewCheck, can.newCheck}, {kOpen, can.open},
-                                            {kSave, can.save}};
+                                            {kSave, can.save},        {kCertificate, can.certificate}};
     for (const auto& [id, on] : enabled) EnableWindow(GetDlgItem(hwnd_, id), on);
     ShowRows();
     SetDlgItemTextW(hwnd_, kDevice, Widen(model_.Device()).c_str());
@@ -406,6 +409,12 @@ void CheckWindow::OnCommand(int id, int code) {
             const auto file = ask(true, text::kSaveRecordCaption, Filter(text::kCheckRecordFiles, L"*.json"));
             if (!file) return;
             if (const std::string error = model_.SaveRecord(*file); !error.empty() && hooks_.complain) hooks_.complain(error);
+            return;
+        }
+        case kCertificate: {
+            if (!hooks_.print) return;
+            const std::string error = hooks_.print(hwnd_, report::CertificateDocument(model_.Check().Session().Record()));
+            if (!error.empty() && hooks_.complain) hooks_.complain(error);
             return;
         }
         case kOpen: {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/core/features/CheckWindowModel.h"
+#include "report/Document.h"
 
 namespace orv::app::win32 {
 
@@ -26,6 +27,8 @@ public:
                                                            std::wstring filter, const wchar_t* defaultExt)>
             ask;
         std::function<void(const std::string&)> complain;
+        // Prints a page through the print dialog; empty when printed or cancelled, else the message.
+        std::function<std::string(HWND owner, const report::Document&)> print;
     };
 
     // Control ids, for tests that press and read them. The form's edits are
@@ -59,6 +62,7 @@ public:
         kSetupGroup,
         kPointGroup,
         kDevice,
+        kCertificate,
     };
 
     CheckWindow(HWND owner, CheckWindowModel& model, Hooks hooks);

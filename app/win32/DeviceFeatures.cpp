@@ -233,6 +233,7 @@ void DeviceFeatures::ShowTrend() {
             return file;
         };
         hooks.complain = [this](const std::string& text) { Complain(text); };
+        hooks.print = [this](HWND owner, const report::Document& page) { return print_(owner, page); };
         trend_ = std::make_unique<TrendWindow>(dialog_, *live_, std::move(hooks));
     }
     if (IsWindowVisible(trend_->Handle())) {

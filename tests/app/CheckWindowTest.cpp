@@ -148,6 +148,13 @@ TEST_F(CheckWindowTest, AsFoundFailsTheOffsetIsCorrectedInTheDialogAndAsLeftPass
     EXPECT_EQ(Column(8).size(), 6);
     EXPECT_EQ(Label("result"), QStringLiteral("Result: pass (as found: fail, as left: pass)"));
     EXPECT_EQ(Find<QLineEdit>("tag")->text(), QStringLiteral("TT-101 锅炉"));
+    // The certificate of the record shown, without saving it first.
+    const QString pdf = dir.filePath(QStringLiteral("TT-101 证书.pdf"));
+    check->askForFile = [&](QWidget*, bool, const QString&, const QString&, const QString&) { return pdf; };
+    Find("printCertificate")->click();
+    QFile certificate(pdf);
+    ASSERT_TRUE(certificate.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(certificate.read(5) == "%PDF-");
 
     // The next start of the program offers the same set-up.
     check->close();

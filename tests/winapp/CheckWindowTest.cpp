@@ -8,11 +8,13 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
+#include <variant>
 
 #include "app/core/ControlIds.h"
 #include "app/win32/BuiltinResources.h"
@@ -110,6 +112,7 @@ TEST(CheckWindow, OpenedFromTheSystemMenuItRunsAsFoundAgainstTheSimulatedDevice)
     std::vector<std::string> verdicts;
     std::string error, result, device;
     std::uint64_t accepted = 0;
+    std::vector<std::string> certificateFields;
     int settled = 0;
     auto dlg = [&] { return window.Handle(); };
     auto model = [&] { return window.Features()->CheckModel(); };
@@ -118,6 +121,12 @@ TEST(CheckWindow, OpenedFromTheSystemMenuItRunsAsFoundAgainstTheSimulatedDevice)
         [&] {
             if (!dlg() || IsWindowEnabled(GetDlgItem(dlg(), id::Connection))) return false;
             d.dialog = dlg();
+            window.Features()->SetPrinter([&](HWND, const report::Document& page) {
+                for (const report::Block& b : page.blocks)
+                    if (const auto* f = std::get_if<report::Fields>(&b))
+                        for (const auto& row : f->rows) certificateFields.push_back(row.second);
+                return std::string();
+            });
             wchar_t text[64] = {};
             GetMenuStringW(GetSystemMenu(dlg(), FALSE), kSysCmdCheck, text, 64, MF_BYCOMMAND);
             item = Narrow(text);
@@ -159,6 +168,7 @@ TEST(CheckWindow, OpenedFromTheSystemMenuItRunsAsFoundAgainstTheSimulatedDevice)
             error = Cell(table, 0, 5);
             result = Text(GetDlgItem(check, CheckWindow::kResult));
             device = Text(GetDlgItem(check, CheckWindow::kDevice));
+            SendMessageW(GetDlgItem(check, CheckWindow::kCertificate), BM_CLICK, 0, 0);
             return true;
         },
         [&] {
@@ -185,6 +195,8 @@ TEST(CheckWindow, OpenedFromTheSystemMenuItRunsAsFoundAgainstTheSimulatedDevice)
     EXPECT_EQ(error.rfind("13.", 0), 0u) << error;
     EXPECT_EQ(result, "Result: fail (as found: fail)");
     EXPECT_EQ(device, "QV-UN2：万能输入：双输出, TC- K, 0.0 to 1300.0 ℃, 4-20mA");
+    EXPECT_NE(std::find(certificateFields.begin(), certificateFields.end(), "TT-101 锅炉"), certificateFields.end())
+        << "the certificate printed from the window holds its record";
     std::ifstream kept(appData / L"Orvane" / L"check-setup.json");
     std::string text((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>());
     kept.close();

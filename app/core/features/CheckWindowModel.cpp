@@ -174,6 +174,8 @@ CheckControls CheckWindowModel::Controls() const {
     c.newCheck = idle && runs;
     c.open = idle;
     c.save = runs;
+    // Between runs only, so a certificate never shows a run still being measured.
+    c.certificate = idle && runs;
     return c;
 }
 

@@ -42,6 +42,7 @@ struct CheckControls {
     bool newCheck = false;
     bool open = false;
     bool save = false;
+    bool certificate = false;
 };
 
 class CheckWindowModel {
