@@ -16,6 +16,7 @@
 #include "config/BlockHex.h"
 #include "config/FloatText.h"
 #include "config/InputTypeCatalogue.h"
+#include "config/RegularFile.h"
 #include "config/SettingCatalogue.h"
 
 #if defined(_WIN32)
@@ -476,74 +477,9 @@ ConfigParse ParseConfig(std::string_view text) {
     }
 }
 
-namespace {
-
-// The file's bytes when it is a regular file of at most limit + 1 bytes, or
-// the reason it cannot be read. Opening does not block: a named pipe with no
-// writer would otherwise hold the window until someone wrote to it.
-struct FileText {
-    std::string text;
-    std::string error;
-};
-
-std::string KindOfNonRegular(bool directory) {
-    return directory ? "it is a folder, not a file" : "it is not a regular file (a device, pipe or socket)";
-}
-
-#if defined(_WIN32)
-FileText ReadRegularFile(const std::filesystem::path& file, std::size_t limit) {
-    std::error_code ec;
-    const auto status = std::filesystem::status(file, ec);
-    if (!ec && std::filesystem::is_directory(status)) return {{}, KindOfNonRegular(true)};
-    if (!ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
-        return {{}, KindOfNonRegular(false)};
-    // The narrow call would take the name in the ANSI code page.
-    std::FILE* in = _wfopen(file.c_str(), L"rb");
-    if (!in) return {{}, std::string("the file cannot be read (") + std::strerror(errno) + ")"};
-    std::string text(limit + 1, '\0');
-    const std::size_t got = std::fread(text.data(), 1, text.size(), in);
-    const bool failed = std::ferror(in) != 0;
-    std::fclose(in);
-    if (failed) return {{}, "the file cannot be read (a read error)"};
-    text.resize(got);
-    return {std::move(text), {}};
-}
-#else
-FileText ReadRegularFile(const std::filesystem::path& file, std::size_t limit) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) return {{}, std::string("the file cannot be read (") + std::strerror(errno) + ")"};
-    struct stat st {};
-    std::string error;
-    if (::fstat(fd, &st) != 0) error = std::string("the file cannot be read (") + std::strerror(errno) + ")";
-    else if (!S_ISREG(st.st_mode)) error = KindOfNonRegular(S_ISDIR(st.st_mode));
-    std::string text;
-    if (error.empty()) {
-        // Read one byte past the limit rather than trusting a size that may change.
-        text.resize(limit + 1);
-        std::size_t got = 0;
-        while (got < text.size()) {
-            const ssize_t n = ::read(fd, text.data() + got, text.size() - got);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) {
-                error = std::string("the file cannot be read (") + std::strerror(errno) + ")";
-                break;
-            }
-            if (n == 0) break;
-            got += static_cast<std::size_t>(n);
-        }
-        text.resize(got);
-    }
-    ::close(fd);
-    if (!error.empty()) return {{}, error};
-    return {std::move(text), {}};
-}
-#endif
-
-}  // namespace
-
 ConfigLoad LoadConfigFile(const std::filesystem::path& file) {
     const std::string prefix = std::string("Cannot open the configuration \"") + Utf8(file) + "\": ";
-    FileText read = ReadRegularFile(file, kMaxConfigFileBytes);
+    RegularFileText read = ReadRegularFile(file, kMaxConfigFileBytes);
     if (!read.error.empty()) return {std::nullopt, prefix + read.error};
     ConfigParse parsed = ParseConfig(read.text);
     if (!parsed.record) return {std::nullopt, prefix + parsed.reason};

@@ -181,8 +181,14 @@ bool DeviceFeatures::TranslateShortcut(const MSG& msg) const {
 
 std::optional<std::filesystem::path> DeviceFeatures::Ask(bool save, const char* caption, std::wstring filter,
                                                          const wchar_t* defaultExt) {
+    return AskFrom(dialog_, save, caption, std::move(filter), defaultExt);
+}
+
+std::optional<std::filesystem::path> DeviceFeatures::AskFrom(HWND owner, bool save, const char* caption,
+                                                             std::wstring filter, const wchar_t* defaultExt) {
+    // Every window beside the dialog asks through the same dialogs and starts in the same folder.
     const FileRequest request{save, Widen(caption), std::move(filter), defaultExt, lastFolder_};
-    std::optional<std::filesystem::path> file = choose_(dialog_, request);
+    std::optional<std::filesystem::path> file = choose_(owner, request);
     if (file && file->has_parent_path()) lastFolder_ = file->parent_path().wstring();
     return file;
 }
@@ -227,13 +233,9 @@ void DeviceFeatures::ShowTrend() {
         hooks.dialog = [this] { return DialogNow(); };
         hooks.recordOrStop = [this] { RecordOrStop(); };
         hooks.ask = [this](HWND owner, bool save, const char* caption, std::wstring filter, const wchar_t* ext) {
-            const FileRequest request{save, Widen(caption), std::move(filter), ext, lastFolder_};
-            std::optional<std::filesystem::path> file = choose_(owner, request);
-            if (file && file->has_parent_path()) lastFolder_ = file->parent_path().wstring();
-            return file;
+            return AskFrom(owner, save, caption, std::move(filter), ext);
         };
         hooks.complain = [this](const std::string& text) { Complain(text); };
-        hooks.print = [this](HWND owner, const report::Document& page) { return print_(owner, page); };
         trend_ = std::make_unique<TrendWindow>(dialog_, *live_, std::move(hooks));
     }
     if (IsWindowVisible(trend_->Handle())) {
@@ -251,12 +253,10 @@ void DeviceFeatures::ShowCheck() {
         }
         CheckWindow::Hooks hooks;
         hooks.ask = [this](HWND owner, bool save, const char* caption, std::wstring filter, const wchar_t* ext) {
-            const FileRequest request{save, Widen(caption), std::move(filter), ext, lastFolder_};
-            std::optional<std::filesystem::path> file = choose_(owner, request);
-            if (file && file->has_parent_path()) lastFolder_ = file->parent_path().wstring();
-            return file;
+            return AskFrom(owner, save, caption, std::move(filter), ext);
         };
         hooks.complain = [this](const std::string& text) { Complain(text); };
+        hooks.print = [this](HWND owner, const report::Document& page) { return print_(owner, page); };
         check_ = std::make_unique<CheckWindow>(dialog_, *checkModel_, std::move(hooks));
         checkModel_->onChange = [this] {
             if (check_) check_->Refresh();

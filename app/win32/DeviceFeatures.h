@@ -79,6 +79,8 @@ private:
     bool TranslateShortcut(const MSG& msg) const;
     std::optional<std::filesystem::path> Ask(bool save, const char* caption, std::wstring filter,
                                              const wchar_t* defaultExt);
+    std::optional<std::filesystem::path> AskFrom(HWND owner, bool save, const char* caption, std::wstring filter,
+                                                 const wchar_t* defaultExt);
     void Complain(const std::string& text);
     void SaveConfiguration();
     void OpenConfiguration();

@@ -23,30 +23,15 @@
 #include "app/win32/SimulatedComm.h"
 #include "app/win32/TrendImage.h"
 #include "app/win32/Utf16.h"
+#include "winapp/StepDriver.h"
 #include "link/discovery/SimulatedBridge.h"
 #include "sim/BlockFields.h"
 
 namespace orv::app::win32 {
 namespace {
 
-struct Driver {
-    std::vector<std::function<bool()>> steps;
-    std::size_t next = 0;
-    int ticks = 0;
-    bool stalled = false;
-    HWND dialog = nullptr;
-};
-Driver* g_driver = nullptr;
-
-void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    Driver& d = *g_driver;
-    if (++d.ticks > 800) {  // 40 s
-        d.stalled = true;
-        if (d.dialog) EndDialog(d.dialog, IDABORT);
-        return;
-    }
-    if (d.next < d.steps.size() && d.steps[d.next]()) ++d.next;
-}
+using test::RunDriven;
+using test::StepDriver;
 
 std::string Text(HWND w) {
     wchar_t text[512] = {};
@@ -105,7 +90,8 @@ TEST(CheckWindow, OpenedFromTheSystemMenuItRunsAsFoundAgainstTheSimulatedDevice)
         },
         discovery::FindSimulatedBridgePort, false, icon, icon);
 
-    Driver d;
+    StepDriver d;
+    d.limit = 800;  // 40 s: a run of three points
     HWND check = nullptr;
     std::string item, caption;
     bool owned = false, pollRunAtOpen = true, pollGivenBack = false;
@@ -120,7 +106,6 @@ TEST(CheckWindow, OpenedFromTheSystemMenuItRunsAsFoundAgainstTheSimulatedDevice)
     d.steps = {
         [&] {
             if (!dlg() || IsWindowEnabled(GetDlgItem(dlg(), id::Connection))) return false;
-            d.dialog = dlg();
             window.Features()->SetPrinter([&](HWND, const report::Document& page) {
                 for (const report::Block& b : page.blocks)
                     if (const auto* f = std::get_if<report::Fields>(&b))
@@ -179,11 +164,7 @@ TEST(CheckWindow, OpenedFromTheSystemMenuItRunsAsFoundAgainstTheSimulatedDevice)
             return true;
         },
     };
-    g_driver = &d;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 50, Tick);
-    window.Run(GetModuleHandleW(nullptr));
-    KillTimer(nullptr, timer);
-    g_driver = nullptr;
+    RunDriven(window, d);
 
     EXPECT_FALSE(d.stalled) << "stopped at step " << d.next;
     EXPECT_EQ(item, "Calibration Check...\tCtrl+K");

@@ -12,6 +12,7 @@
 #include "app/win32/CMyDlgWindow.h"
 #include "app/win32/SimulatedComm.h"
 #include "app/win32/Utf16.h"
+#include "winapp/StepDriver.h"
 #include "app/win32/Win32Api.h"
 #include "app/win32/Win32WindowServices.h"
 #include "link/discovery/SimulatedBridge.h"
@@ -20,66 +21,19 @@
 namespace orv::app::win32 {
 namespace {
 
+using test::OpenBox;
+using test::RunDriven;
+using test::StepDriver;
+
 const ResourceTable& Table() {
     static const ResourceTable table = ResourceTable::Parse(BuiltinResourceText());
     return table;
-}
-
-// The visible message box of this program, if one is open.
-HWND OpenBox() {
-    struct Found {
-        HWND box = nullptr;
-    } found;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND w, LPARAM lp) -> BOOL {
-            wchar_t title[64] = {};
-            GetWindowTextW(w, title, 64);
-            if (IsWindowVisible(w) && Win32WindowServices::MessageTitle() == title) {
-                reinterpret_cast<Found*>(lp)->box = w;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found.box;
 }
 
 std::string BoxText(HWND box) {
     wchar_t text[256] = {};
     GetDlgItemTextW(box, 0xFFFF, text, 256);
     return Narrow(text);
-}
-
-// Each tick of the driver runs the current step until it reports done; a run
-// that stalls is ended so a missing window cannot hang the tests.
-struct Driver {
-    std::vector<std::function<bool()>> steps;
-    std::size_t next = 0;
-    int ticks = 0;
-    bool stalled = false;
-    CMyDlgWindow* window = nullptr;
-};
-Driver* g_driver = nullptr;
-
-void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    Driver& d = *g_driver;
-    if (++d.ticks > 400) {  // 20 s
-        d.stalled = true;
-        if (HWND box = OpenBox()) EndDialog(box, IDOK);
-        if (d.window->Handle()) EndDialog(d.window->Handle(), IDABORT);
-        return;
-    }
-    if (d.next < d.steps.size() && d.steps[d.next]()) ++d.next;
-}
-
-void RunDriven(CMyDlgWindow& window, Driver& driver) {
-    driver.window = &window;
-    g_driver = &driver;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 50, Tick);
-    window.Run(GetModuleHandleW(nullptr));
-    KillTimer(nullptr, timer);
-    g_driver = nullptr;
 }
 
 CMyDlgWindow::CommFactory SimulatedLine() {
@@ -92,7 +46,7 @@ HICON Icon() { return LoadIconW(nullptr, MAKEINTRESOURCEW(32512)); }  // IDI_APP
 
 TEST(MainDialog, NoBridgeAsksForAPortThenRunsAsTheUserDrivesIt) {
     CMyDlgWindow window(Table(), SimulatedLine(), [] { return 0; }, false, Icon(), Icon());
-    Driver d;
+    StepDriver d;
     std::string startMessage, errorMessage;
     auto dlg = [&] { return window.Handle(); };
     d.steps = {
@@ -150,7 +104,7 @@ TEST(MainDialog, NoBridgeAsksForAPortThenRunsAsTheUserDrivesIt) {
 
 TEST(MainDialog, BridgeFoundConnectsAndFillsTheFormWithoutAMessage) {
     CMyDlgWindow window(Table(), SimulatedLine(), discovery::FindSimulatedBridgePort, true, Icon(), Icon());
-    Driver d;
+    StepDriver d;
     bool sawBox = false;
     auto dlg = [&] { return window.Handle(); };
     d.steps = {
@@ -209,7 +163,7 @@ TEST(MainDialog, SavedConfigurationOpensAgainAndARefusedFileLeavesTheWindowAsItW
         asked.push_back(request);
         return file;
     });
-    Driver d;
+    StepDriver d;
     std::wstring saveItem, refusal;
     auto dlg = [&] { return window.Handle(); };
     auto rangeFull = [&] {

@@ -19,6 +19,7 @@
 #include "app/win32/SimulatedComm.h"
 #include "app/win32/TrendImage.h"
 #include "app/win32/Utf16.h"
+#include "winapp/StepDriver.h"
 #include "calib/CheckRecordFile.h"
 #include "link/discovery/SimulatedBridge.h"
 #include "report/CertificateDocument.h"
@@ -26,6 +27,9 @@
 
 namespace orv::app::win32 {
 namespace {
+
+using test::RunDriven;
+using test::StepDriver;
 
 int CALLBACK CollectText(HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LPARAM text) {
     if (record->iType == EMR_EXTTEXTOUTW) {
@@ -119,25 +123,6 @@ TEST(PrintedPages, WithoutAPrinterPrintingSaysSoInOneMessage) {
     EXPECT_EQ(message.rfind("Cannot print \"Device Report\": no printer is installed.", 0), 0u) << message;
 }
 
-struct Driver {
-    std::vector<std::function<bool()>> steps;
-    std::size_t next = 0;
-    int ticks = 0;
-    bool stalled = false;
-    HWND dialog = nullptr;
-};
-Driver* g_driver = nullptr;
-
-void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    Driver& d = *g_driver;
-    if (++d.ticks > 400) {  // 20 s
-        d.stalled = true;
-        if (d.dialog) EndDialog(d.dialog, IDABORT);
-        return;
-    }
-    if (d.next < d.steps.size() && d.steps[d.next]()) ++d.next;
-}
-
 std::string MenuItem(HWND dialog, UINT command) {
     wchar_t text[64] = {};
     GetMenuStringW(GetSystemMenu(dialog, FALSE), command, text, 64, MF_BYCOMMAND);
@@ -160,14 +145,13 @@ TEST(PrintedPages, TheSystemMenuPrintsTheDeviceReportAndASavedCertificate) {
     ASSERT_EQ(calib::SaveCheckRecord(record, test::FoundAndLeftRecord()), "");
     window.SetFileChooser([&](HWND, const FileRequest&) -> std::optional<std::filesystem::path> { return record; });
 
-    Driver d;
+    StepDriver d;
     std::vector<std::string> printed;
     std::string reportItem, certificateItem;
     auto dlg = [&] { return window.Handle(); };
     d.steps = {
         [&] {
             if (!dlg() || IsWindowEnabled(GetDlgItem(dlg(), id::Connection))) return false;
-            d.dialog = dlg();
             window.Features()->SetPrinter([&](HWND owner, const report::Document& document) {
                 EXPECT_EQ(owner, dlg());
                 printed.push_back(Joined(PrintToMetafiles(document)));
@@ -190,11 +174,7 @@ TEST(PrintedPages, TheSystemMenuPrintsTheDeviceReportAndASavedCertificate) {
             return true;
         },
     };
-    g_driver = &d;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 50, Tick);
-    window.Run(GetModuleHandleW(nullptr));
-    KillTimer(nullptr, timer);
-    g_driver = nullptr;
+    RunDriven(window, d);
     std::filesystem::remove(record);
 
     EXPECT_FALSE(d.stalled) << "stopped at step " << d.next;

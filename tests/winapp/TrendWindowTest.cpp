@@ -13,29 +13,14 @@
 #include "app/win32/SimulatedComm.h"
 #include "app/win32/TrendWindow.h"
 #include "app/win32/Utf16.h"
+#include "winapp/StepDriver.h"
 #include "link/discovery/SimulatedBridge.h"
 
 namespace orv::app::win32 {
 namespace {
 
-struct Driver {
-    std::vector<std::function<bool()>> steps;
-    std::size_t next = 0;
-    int ticks = 0;
-    bool stalled = false;
-    HWND dialog = nullptr;
-};
-Driver* g_driver = nullptr;
-
-void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    Driver& d = *g_driver;
-    if (++d.ticks > 400) {  // 20 s
-        d.stalled = true;
-        if (d.dialog) EndDialog(d.dialog, IDABORT);
-        return;
-    }
-    if (d.next < d.steps.size() && d.steps[d.next]()) ++d.next;
-}
+using test::RunDriven;
+using test::StepDriver;
 
 std::wstring Text(HWND w) {
     wchar_t text[512] = {};
@@ -62,7 +47,7 @@ TEST(TrendWindow, OpenedFromTheSystemMenuDuringAPollItPlotsTheReadingsBesideTheD
         std::filesystem::temp_directory_path() / (L"orvane-趋势-" + std::to_wstring(GetCurrentProcessId()) + L".csv");
     window.SetFileChooser([&](HWND, const FileRequest&) -> std::optional<std::filesystem::path> { return csv; });
 
-    Driver d;
+    StepDriver d;
     HWND trend = nullptr;
     RECT trendRect{}, buttons{};
     std::wstring recordingItem, stoppedItem, status, shown;
@@ -74,7 +59,6 @@ TEST(TrendWindow, OpenedFromTheSystemMenuDuringAPollItPlotsTheReadingsBesideTheD
     d.steps = {
         [&] {
             if (!dlg() || IsWindowEnabled(GetDlgItem(dlg(), id::Connection))) return false;
-            d.dialog = dlg();
             PostMessageW(GetDlgItem(dlg(), id::AutoUpload), BM_CLICK, 0, 0);
             PostMessageW(dlg(), WM_SYSCOMMAND, kSysCmdTrend, 0);
             return true;
@@ -116,11 +100,7 @@ TEST(TrendWindow, OpenedFromTheSystemMenuDuringAPollItPlotsTheReadingsBesideTheD
             return true;
         },
     };
-    g_driver = &d;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 50, Tick);
-    window.Run(GetModuleHandleW(nullptr));
-    KillTimer(nullptr, timer);
-    g_driver = nullptr;
+    RunDriven(window, d);
 
     EXPECT_FALSE(d.stalled) << "stopped at step " << d.next;
     RECT overlap{};

@@ -4,6 +4,7 @@
 
 #include "link/line/SerialLineError.h"
 #include "link/line/ThisPlatform.h"
+#include "link/serial/win32/LineDcb.h"
 #include "link/serial/win32/PortErrors.h"
 
 namespace orv::link {
@@ -60,26 +61,6 @@ std::string OpenDetail(DWORD error) {
     }
 }
 
-BYTE DcbParity(Parity p) {
-    switch (p) {
-        case Parity::Even: return EVENPARITY;
-        case Parity::Odd: return ODDPARITY;
-        case Parity::Mark: return MARKPARITY;
-        case Parity::Space: return SPACEPARITY;
-        case Parity::None: break;
-    }
-    return NOPARITY;
-}
-
-BYTE DcbStopBits(StopBits s) {
-    switch (s) {
-        case StopBits::OneAndHalf: return ONE5STOPBITS;
-        case StopBits::Two: return TWOSTOPBITS;
-        case StopBits::One: break;
-    }
-    return ONESTOPBIT;
-}
-
 DWORD MillisecondsLeft(SerialLine::Clock::time_point deadline) {
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - SerialLine::Clock::now()).count();
     return static_cast<DWORD>(std::clamp<long long>(left, 0, 0x7FFFFFFF));
@@ -112,22 +93,7 @@ void Win32SerialLine::Open(const std::string& path, const LineSettings& settings
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
     if (!GetCommState(port, &dcb)) throw fail(Kind::Configure, GetLastError());
-    dcb.BaudRate = static_cast<DWORD>(settings.baud);
-    dcb.ByteSize = static_cast<BYTE>(settings.dataBits);
-    dcb.Parity = DcbParity(settings.parity);
-    dcb.StopBits = DcbStopBits(settings.stopBits);
-    dcb.fBinary = TRUE;
-    dcb.fParity = settings.parity != Parity::None;
-    // No handshake of any kind; the modem lines are simply raised.
-    dcb.fOutxCtsFlow = FALSE;
-    dcb.fOutxDsrFlow = FALSE;
-    dcb.fDsrSensitivity = FALSE;
-    dcb.fDtrControl = DTR_CONTROL_ENABLE;
-    dcb.fRtsControl = RTS_CONTROL_ENABLE;
-    dcb.fOutX = FALSE;
-    dcb.fInX = FALSE;
-    dcb.fNull = FALSE;
-    dcb.fAbortOnError = FALSE;
+    PutLineSettings(dcb, settings);
     if (!SetCommState(port, &dcb)) throw fail(Kind::Configure, GetLastError());
     COMMTIMEOUTS timeouts{};
     timeouts.ReadIntervalTimeout = kReadGapMs;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "link/serial/win32/LineDcb.h"
 #include "link/serial/win32/PortErrors.h"
 #include "protocol/CommError.h"
 
@@ -25,26 +26,6 @@ constexpr DWORD kWriteTimeoutMs = 3000;
 // A read that ran out of time with nothing to return. Windows reports that as
 // success with no bytes; Wine fails it with a time-out code.
 bool EmptyRead(DWORD error) { return error == WAIT_TIMEOUT || error == ERROR_TIMEOUT || error == ERROR_SEM_TIMEOUT; }
-
-BYTE ToDcb(Parity p) {
-    switch (p) {
-    case Parity::Even: return EVENPARITY;
-    case Parity::Odd: return ODDPARITY;
-    case Parity::Mark: return MARKPARITY;
-    case Parity::Space: return SPACEPARITY;
-    case Parity::None: break;
-    }
-    return NOPARITY;
-}
-
-BYTE ToDcb(StopBits s) {
-    switch (s) {
-    case StopBits::OneAndHalf: return ONE5STOPBITS;
-    case StopBits::Two: return TWOSTOPBITS;
-    case StopBits::One: break;
-    }
-    return ONESTOPBIT;
-}
 
 }  // namespace
 
@@ -259,23 +240,7 @@ void Win32SerialComm::ApplyLineSettings() {
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
     if (!GetCommState(port_, &dcb)) throw CommError(PortErrorText(portName_, GetLastError()));
-    dcb.BaudRate = static_cast<DWORD>(line_.baud);
-    dcb.ByteSize = static_cast<BYTE>(line_.dataBits);
-    dcb.Parity = ToDcb(line_.parity);
-    dcb.StopBits = ToDcb(line_.stopBits);
-    dcb.fBinary = TRUE;
-    dcb.fParity = line_.parity != Parity::None;
-    // No handshake of any kind; the lines are simply raised, as a plain
-    // device open does elsewhere.
-    dcb.fOutxCtsFlow = FALSE;
-    dcb.fOutxDsrFlow = FALSE;
-    dcb.fDsrSensitivity = FALSE;
-    dcb.fDtrControl = DTR_CONTROL_ENABLE;
-    dcb.fRtsControl = RTS_CONTROL_ENABLE;
-    dcb.fOutX = FALSE;
-    dcb.fInX = FALSE;
-    dcb.fNull = FALSE;
-    dcb.fAbortOnError = FALSE;
+    PutLineSettings(dcb, line_);
     if (!SetCommState(port_, &dcb)) throw CommError(PortErrorText(portName_, GetLastError()));
 }
 
