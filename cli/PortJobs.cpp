@@ -10,6 +10,7 @@
 #include "cli/FilePath.h"
 #include "config/ParamFields.h"
 #include "config/RangeFormat.h"
+#include "config/SettingText.h"
 #include "protocol/CommandCatalogue.h"
 
 namespace orv::cli {
@@ -196,7 +197,7 @@ std::vector<std::string> Mismatches(const std::vector<Assignment>& written, cons
     Block intended = readBack;
     for (const auto& a : written) Apply(a, intended);
     const auto shown = [&](const config::SettingInfo& s, const Block& block) {
-        if (s.encoding == config::Encoding::F32 && s.inRangeUnit) return FormatInRange(config::FloatField(s, block), intended);
+        if (s.encoding == config::Encoding::F32 && s.inRangeUnit) return config::InRangeText(config::FloatField(s, block), intended);
         return ValueText(s, block);
     };
     std::vector<std::string> out;

@@ -110,9 +110,5 @@ std::string UnitOf(const SettingInfo& s, const Block& block) {
     return std::string(config::UnitOf(s, FieldOfBlock(Setting::InputType, block)));
 }
 
-std::string FormatInRange(double value, const Block& block) {
-    return config::FormatInRange(value, config::FloatField(InfoOf(Setting::RangeZero), block),
-                                 config::FloatField(InfoOf(Setting::RangeFull), block));
-}
 
 }  // namespace orv::cli

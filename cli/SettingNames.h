@@ -52,7 +52,5 @@ Assignment FieldOf(const config::SettingInfo& setting, const Block& block);
 // A setting's value in a block as "set" takes it, and its unit ("" for none).
 std::string ValueText(const config::SettingInfo& setting, const Block& block);
 std::string UnitOf(const config::SettingInfo& setting, const Block& block);
-// A value in the input's unit with the decimals the window gives the block's range.
-std::string FormatInRange(double value, const Block& block);
 
 }  // namespace orv::cli

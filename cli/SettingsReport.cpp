@@ -7,6 +7,7 @@
 #include "config/BlockHex.h"
 #include "config/FloatText.h"
 #include "config/InputTypeCatalogue.h"
+#include "config/SettingText.h"
 
 namespace orv::cli {
 
@@ -89,9 +90,9 @@ Json SettingsJson(const Block& block) {
 }
 
 std::string ReadingText(const std::string& port, const Reading& r, const Block& block) {
-    std::string out = port + "  " + r.time + "  measured " + FormatInRange(r.values.measured, block);
+    std::string out = port + "  " + r.time + "  measured " + config::InRangeText(r.values.measured, block);
     if (const auto unit = UnitOf(InfoOf(Setting::RangeZero), block); !unit.empty()) out += " " + unit;
-    return out + "  ambient " + FormatInRange(r.values.ambient, block) + " " + std::string(config::kAmbientUnit) + "\n";
+    return out + "  ambient " + config::InRangeText(r.values.ambient, block) + " " + std::string(config::kAmbientUnit) + "\n";
 }
 
 std::string ReadingCsv(const std::string& port, const Reading& r, const Block& block) {

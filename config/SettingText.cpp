@@ -94,16 +94,18 @@ std::string ValueText(const SettingInfo& s, std::span<const std::uint8_t, kParam
         const auto word = WordOf(s, static_cast<int>(v));
         return word ? std::string(*word) : Number(v);
     }
-    if (s.encoding == Encoding::F32 && s.inRangeUnit) {
-        const auto zero = static_cast<float>(ReadField(InfoOf(Setting::RangeZero), block));
-        const auto full = static_cast<float>(ReadField(InfoOf(Setting::RangeFull), block));
-        return FormatInRange(v, zero, full);
-    }
+    if (s.encoding == Encoding::F32 && s.inRangeUnit) return InRangeText(v, block);
     if (s.encoding == Encoding::F32) {
         const auto f = static_cast<float>(v);
         return std::isfinite(f) ? ShortestFloatText(f) : NonFiniteFloatText(f);
     }
     return Number(v);
+}
+
+std::string InRangeText(double value, std::span<const std::uint8_t, kParamBlockSize> block) {
+    const auto zero = static_cast<float>(ReadField(InfoOf(Setting::RangeZero), block));
+    const auto full = static_cast<float>(ReadField(InfoOf(Setting::RangeFull), block));
+    return FormatInRange(value, zero, full);
 }
 
 }  // namespace orv::config

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "config/InputTypeCatalogue.h"
+#include "config/SettingText.h"
 #include "config/SettingCatalogue.h"
 #include "report/SettingText.h"
 
@@ -69,8 +70,8 @@ Document DeviceReportDocument(const config::ConfigRecord& record, const std::deq
             if (when.size() > 10 && when[10] == 'T') when[10] = ' ';
             std::string raw;
             for (auto v : r.block.raw) raw += (raw.empty() ? "" : " ") + std::to_string(v);
-            t.rows.push_back({when, InRangeText(r.block.measured, block) + " " + r.unit,
-                              InRangeText(r.block.ambient, block) + " ℃", raw});
+            t.rows.push_back({when, config::InRangeText(r.block.measured, block) + " " + r.unit,
+                              config::InRangeText(r.block.ambient, block) + " " + std::string(config::kAmbientUnit), raw});
         }
         d.blocks.push_back(Heading{"Last readings"});
         d.blocks.push_back(std::move(t));

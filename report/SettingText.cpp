@@ -1,21 +1,14 @@
 #include "report/SettingText.h"
 
-#include <cmath>
-
-#include "config/RangeFormat.h"
+#include "config/SettingText.h"
 
 namespace orv::report {
 
 using config::Encoding;
 using config::InfoOf;
+using config::InRangeText;
 using config::ReadField;
 using config::Setting;
-
-std::string InRangeText(double value, std::span<const std::uint8_t, config::kParamBlockSize> block) {
-    const double zero = ReadField(InfoOf(Setting::RangeZero), block);
-    const double full = ReadField(InfoOf(Setting::RangeFull), block);
-    return config::FormatFixed(value, config::RangeDecimals(static_cast<float>(std::fabs(zero - full))));
-}
 
 std::string SettingValueText(const config::SettingInfo& s, std::span<const std::uint8_t, config::kParamBlockSize> block) {
     if (auto label = config::ValueLabel(s, block)) return *std::move(label);

@@ -18,7 +18,4 @@ std::string SettingValueText(const config::SettingInfo& setting,
 // The unit of the setting for the block's input type ("" for none).
 std::string SettingUnit(const config::SettingInfo& setting, std::span<const std::uint8_t, config::kParamBlockSize> block);
 
-// A number with the decimals the window gives the block's range.
-std::string InRangeText(double value, std::span<const std::uint8_t, config::kParamBlockSize> block);
-
 }  // namespace orv::report
