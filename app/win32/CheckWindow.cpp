@@ -8,6 +8,7 @@
 #include "app/core/features/FileFeatures.h"
 #include "app/core/features/PrintedPages.h"
 #include "report/CertificateDocument.h"
+#include "app/win32/SideWindow.h"
 #include "app/win32/Utf16.h"
 
 namespace orv::app::win32 {
@@ -18,31 +19,6 @@ constexpr wchar_t kWindowClass[] = L"OrvaneCheck";
 constexpr int kMargin = 8, kGap = 6, kPad = 10;
 
 HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
-
-void RegisterClassOnce() {
-    static const bool registered = [] {
-        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
-        InitCommonControlsEx(&controls);
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = &DefWindowProcW;
-        wc.hInstance = Instance();
-        wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = kWindowClass;
-        RegisterClassExW(&wc);
-        return true;
-    }();
-    (void)registered;
-}
-
-std::wstring Filter(const char* name, const wchar_t* pattern) {
-    std::wstring filter = Widen(name);
-    filter += L'\0';
-    filter += pattern;
-    filter += L'\0';
-    return filter;
-}
 
 COLORREF ColourOf(Shade shade) {
     const Rgb c = ShadeColour(shade);
@@ -69,18 +45,10 @@ CheckWindow::~CheckWindow() {
 }
 
 void CheckWindow::Create() {
-    RegisterClassOnce();
+    RegisterSideClass(kWindowClass, MAKEINTRESOURCEW(32512) /* IDC_ARROW */, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
     filling_ = true;  // the edits' first texts are no one's typing
-    // The dialog's own font: it has the glyphs of the units and of the
-    // Chinese texts a tag or location may hold.
-    LOGFONTW face{};
-    const auto dialogFont = reinterpret_cast<HFONT>(SendMessageW(owner_, WM_GETFONT, 0, 0));
-    if (!dialogFont || !GetObjectW(dialogFont, sizeof face, &face)) {
-        NONCLIENTMETRICSW metrics{};
-        metrics.cbSize = sizeof metrics;
-        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-        face = metrics.lfMessageFont;
-    }
+    // The dialog's font also for a tag or location in Chinese.
+    LOGFONTW face = DialogFace(owner_);
     font_ = CreateFontIndirectW(&face);
     face.lfWeight = FW_BOLD;
     bold_ = CreateFontIndirectW(&face);
@@ -406,7 +374,7 @@ void CheckWindow::OnCommand(int id, int code) {
         case kAbort: model_.Abort(); return;
         case kNewCheck: model_.NewCheck(); return;
         case kSave: {
-            const auto file = ask(true, text::kSaveRecordCaption, Filter(text::kCheckRecordFiles, L"*.json"));
+            const auto file = ask(true, text::kSaveRecordCaption, FileFilter({{text::kCheckRecordFiles, L"*.json"}}));
             if (!file) return;
             if (const std::string error = model_.SaveRecord(*file); !error.empty() && hooks_.complain) hooks_.complain(error);
             return;
@@ -419,7 +387,7 @@ void CheckWindow::OnCommand(int id, int code) {
         }
         case kOpen: {
             const auto file = ask(false, text::kOpenRecordCaption,
-                                  Filter(text::kCheckRecordFiles, L"*.json") + Filter(text::kAllFiles, L"*.*"));
+                                  FileFilter({{text::kCheckRecordFiles, L"*.json"}, {text::kAllFiles, L"*.*"}}));
             if (!file) return;
             if (const std::string error = model_.OpenRecord(*file); !error.empty() && hooks_.complain) hooks_.complain(error);
             return;
@@ -447,15 +415,9 @@ LRESULT CheckWindow::OnNotify(const NMHDR& header, LPARAM lParam) {
 }
 
 LRESULT CALLBACK CheckWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<CheckWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* self = ServedBy<CheckWindow>(hwnd);
     if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
-    // No exception may leave a window procedure: say it and go on.
-    try {
-        return self->Handle(message, wParam, lParam);
-    } catch (const std::exception& e) {
-        if (self->hooks_.complain) self->hooks_.complain(e.what());
-        return 0;
-    }
+    return Guarded(self->hooks_.complain, [&] { return self->Handle(message, wParam, lParam); });
 }
 
 LRESULT CheckWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -14,6 +14,7 @@
 #include "app/core/features/UserConfigFolder.h"
 #include "calib/TrendPlacement.h"
 #include "app/win32/PrintedPages.h"
+#include "app/win32/SideWindow.h"
 #include "app/win32/Utf16.h"
 
 namespace orv::app::win32 {
@@ -36,17 +37,6 @@ constexpr Shortcut kShortcuts[] = {
     {'K', kSysCmdCheck},
     {'P', kSysCmdDeviceReport},
 };
-
-std::wstring Filter(std::initializer_list<std::pair<const char*, const wchar_t*>> entries) {
-    std::wstring filter;
-    for (const auto& [name, pattern] : entries) {
-        filter += Widen(name);
-        filter += L'\0';
-        filter += pattern;
-        filter += L'\0';
-    }
-    return filter;  // c_str() adds the NUL that ends the list
-}
 
 std::wstring MenuText(const char* item, wchar_t key) { return Widen(item) + L"\tCtrl+" + key; }
 
@@ -196,14 +186,14 @@ std::optional<std::filesystem::path> DeviceFeatures::AskFrom(HWND owner, bool sa
 void DeviceFeatures::Complain(const std::string& text) { core_.Window().MessageBox(text, MessageIcon::Stop); }
 
 void DeviceFeatures::SaveConfiguration() {
-    const auto file = Ask(true, text::kSaveConfigurationCaption, Filter({{text::kConfigurationFiles, L"*.json"}}), L"json");
+    const auto file = Ask(true, text::kSaveConfigurationCaption, FileFilter({{text::kConfigurationFiles, L"*.json"}}), L"json");
     if (!file) return;
     if (const std::string error = app::SaveConfigurationTo(core_, lastRead_, *file); !error.empty()) Complain(error);
 }
 
 void DeviceFeatures::OpenConfiguration() {
     const auto file = Ask(false, text::kOpenConfigurationCaption,
-                          Filter({{text::kConfigurationFiles, L"*.json"}, {text::kAllFiles, L"*.*"}}), L"json");
+                          FileFilter({{text::kConfigurationFiles, L"*.json"}, {text::kAllFiles, L"*.*"}}), L"json");
     if (!file) return;
     if (const std::string error = app::OpenConfigurationFrom(core_, *file, factory_); !error.empty()) Complain(error);
 }
@@ -213,7 +203,7 @@ void DeviceFeatures::RecordOrStop() {
     if (live_->Recorder()) {
         live_->StopRecording();
     } else {
-        const auto file = Ask(true, text::kRecordCsvCaption, Filter({{text::kCsvFiles, L"*.csv"}}), L"csv");
+        const auto file = Ask(true, text::kRecordCsvCaption, FileFilter({{text::kCsvFiles, L"*.csv"}}), L"csv");
         if (!file) return;
         if (const std::string error = app::RecordCsvTo(*live_, *file); !error.empty()) Complain(error);
     }
@@ -281,7 +271,7 @@ void DeviceFeatures::PrintDeviceReport() {
 void DeviceFeatures::PrintCertificate() {
     // From a record saved earlier, so a certificate needs no device.
     const auto file = Ask(false, text::kOpenCheckRecordCaption,
-                          Filter({{text::kCheckRecordFiles, L"*.json"}, {text::kAllFiles, L"*.*"}}), L"json");
+                          FileFilter({{text::kCheckRecordFiles, L"*.json"}, {text::kAllFiles, L"*.*"}}), L"json");
     if (!file) return;
     const PageRequest certificate = CertificateOf(*file);
     if (!certificate.document) {

@@ -9,6 +9,7 @@
 #include "app/core/features/TrendTexts.h"
 #include "app/win32/TrendPainter.h"
 #include "app/win32/TrendImage.h"
+#include "app/win32/SideWindow.h"
 #include "app/win32/Utf16.h"
 
 namespace orv::app::win32 {
@@ -20,33 +21,6 @@ constexpr wchar_t kCanvasClass[] = L"OrvaneTrendCanvas";
 constexpr int kMargin = 8, kRowHeight = 26;
 
 HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
-
-void RegisterClasses() {
-    static const bool registered = [] {
-        WNDCLASSEXW wc{sizeof wc};
-        wc.lpfnWndProc = &DefWindowProcW;
-        wc.hInstance = Instance();
-        wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = kWindowClass;
-        RegisterClassExW(&wc);
-        wc.style = CS_DBLCLKS;
-        wc.hbrBackground = nullptr;  // the back buffer paints every pixel
-        wc.lpszClassName = kCanvasClass;
-        wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32515));  // IDC_CROSS
-        RegisterClassExW(&wc);
-        return true;
-    }();
-    (void)registered;
-}
-
-std::wstring Filter(const char* name, const wchar_t* pattern) {
-    std::wstring filter = Widen(name);
-    filter += L'\0';
-    filter += pattern;
-    filter += L'\0';
-    return filter;
-}
 
 }  // namespace
 
@@ -64,16 +38,10 @@ TrendWindow::~TrendWindow() {
 }
 
 void TrendWindow::Create() {
-    RegisterClasses();
-    // The dialog's own font: it shows the units (℃, Ω) and Chinese names
-    // the dialog shows, where the system's message font may have no glyph.
-    LOGFONTW face{};
-    const auto dialogFont = reinterpret_cast<HFONT>(SendMessageW(owner_, WM_GETFONT, 0, 0));
-    if (!dialogFont || !GetObjectW(dialogFont, sizeof face, &face)) {
-        NONCLIENTMETRICSW metrics{sizeof metrics};
-        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-        face = metrics.lfMessageFont;
-    }
+    RegisterSideClass(kWindowClass, MAKEINTRESOURCEW(32512) /* IDC_ARROW */, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    // No background: the back buffer paints every pixel.
+    RegisterSideClass(kCanvasClass, MAKEINTRESOURCEW(32515) /* IDC_CROSS */, nullptr, CS_DBLCLKS);
+    const LOGFONTW face = DialogFace(owner_);
     font_ = CreateFontIndirectW(&face);
 
     hwnd_ = CreateWindowExW(0, kWindowClass, Widen(text::kTrendCaption).c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
@@ -230,14 +198,14 @@ void TrendWindow::OnCommand(int id, int code) {
         case kOpen: {
             if (!hooks_.ask) return;
             const auto file = hooks_.ask(hwnd_, false, text::kOpenRecordingCaption,
-                                         Filter(text::kCsvFiles, L"*.csv") + Filter(text::kAllFiles, L"*.*"), L"csv");
+                                         FileFilter({{text::kCsvFiles, L"*.csv"}, {text::kAllFiles, L"*.*"}}), L"csv");
             if (!file) return;
             if (const std::string error = OpenRecordingFrom(*file); !error.empty() && hooks_.complain) hooks_.complain(error);
             return;
         }
         case kSave: {
             if (!hooks_.ask) return;
-            const auto file = hooks_.ask(hwnd_, true, text::kSaveImageCaption, Filter(text::kPngFiles, L"*.png"), L"png");
+            const auto file = hooks_.ask(hwnd_, true, text::kSaveImageCaption, FileFilter({{text::kPngFiles, L"*.png"}}), L"png");
             if (!file) return;
             if (const std::string error = SaveImageTo(*file); !error.empty() && hooks_.complain) hooks_.complain(error);
             return;
@@ -248,15 +216,9 @@ void TrendWindow::OnCommand(int id, int code) {
 }
 
 LRESULT CALLBACK TrendWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<TrendWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* self = ServedBy<TrendWindow>(hwnd);
     if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
-    // No exception may leave a window procedure: say it and go on.
-    try {
-        return self->Handle(message, wParam, lParam);
-    } catch (const std::exception& e) {
-        if (self->hooks_.complain) self->hooks_.complain(e.what());
-        return 0;
-    }
+    return Guarded(self->hooks_.complain, [&] { return self->Handle(message, wParam, lParam); });
 }
 
 LRESULT TrendWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -274,14 +236,9 @@ LRESULT TrendWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CALLBACK TrendWindow::CanvasProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<TrendWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* self = ServedBy<TrendWindow>(hwnd);
     if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
-    try {
-        return self->Canvas(message, wParam, lParam);
-    } catch (const std::exception& e) {
-        if (self->hooks_.complain) self->hooks_.complain(e.what());
-        return 0;
-    }
+    return Guarded(self->hooks_.complain, [&] { return self->Canvas(message, wParam, lParam); });
 }
 
 LRESULT TrendWindow::Canvas(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -12,7 +12,7 @@
 #include "app/win32/CMyDlgWindow.h"
 #include "app/win32/Win32WindowServices.h"
 
-namespace orv::app::win32::test {
+namespace orv::test {
 
 struct StepDriver {
     std::vector<std::function<bool()>> steps;
@@ -30,7 +30,7 @@ inline HWND OpenBox() {
         [](HWND w, LPARAM lp) -> BOOL {
             wchar_t title[64] = {};
             GetWindowTextW(w, title, 64);
-            if (IsWindowVisible(w) && Win32WindowServices::MessageTitle() == title) {
+            if (IsWindowVisible(w) && app::win32::Win32WindowServices::MessageTitle() == title) {
                 *reinterpret_cast<HWND*>(lp) = w;
                 return FALSE;
             }
@@ -42,7 +42,7 @@ inline HWND OpenBox() {
 
 namespace detail {
 inline StepDriver* g_driver = nullptr;
-inline CMyDlgWindow* g_window = nullptr;
+inline app::win32::CMyDlgWindow* g_window = nullptr;
 
 inline void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
     StepDriver& d = *g_driver;
@@ -57,7 +57,7 @@ inline void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
 }  // namespace detail
 
 // Runs the program's dialog until it ends, with the steps driving it.
-inline void RunDriven(CMyDlgWindow& window, StepDriver& driver) {
+inline void RunDriven(app::win32::CMyDlgWindow& window, StepDriver& driver) {
     detail::g_driver = &driver;
     detail::g_window = &window;
     const UINT_PTR timer = SetTimer(nullptr, 0, 50, detail::Tick);
@@ -67,4 +67,4 @@ inline void RunDriven(CMyDlgWindow& window, StepDriver& driver) {
     detail::g_window = nullptr;
 }
 
-}  // namespace orv::app::win32::test
+}  // namespace orv::test
