@@ -1,5 +1,5 @@
 # The layers that need Qt: the serial link on Qt SerialPort and the window.
-find_package(Qt6 REQUIRED COMPONENTS Core Widgets SerialPort Charts)
+find_package(Qt6 REQUIRED COMPONENTS Core Widgets SerialPort)
 
 orv_layer(orvane_link FILES link/serial/QtSerialComm.h SOURCES link/serial/QtSerialComm.cpp link/serial/QtSerialComm.h
   LINKS orvane_protocol orvane_linesettings orvane_portnames Qt6::Core Qt6::SerialPort)
@@ -7,7 +7,7 @@ orv_layer(orvane_link FILES link/serial/QtSerialComm.h SOURCES link/serial/QtSer
 file(GLOB ORV_APP_SRC CONFIGURE_DEPENDS app/qt/*.cpp app/qt/*.h)
 list(FILTER ORV_APP_SRC EXCLUDE REGEX "app/qt/main\\.cpp$")
 orv_layer(orvane_front FOLDERS app/qt SOURCES ${ORV_APP_SRC}
-  LINKS orvane_core orvane_link orvane_discovery orvane_sim Qt6::Widgets Qt6::Charts)
+  LINKS orvane_core orvane_link orvane_discovery orvane_sim Qt6::Widgets)
 
 # The dialog templates, list entries, string table and icon are data compiled
 # into the program; the window and its tests read the same table.

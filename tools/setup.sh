@@ -13,7 +13,7 @@ purpose=${1:-test}
 # virtual X server and fonts for a machine without a display.
 run_packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev qt6-serialport-dev qt6-charts-dev qt6-qpa-plugins libgl-dev
+  qt6-base-dev qt6-serialport-dev qt6-qpa-plugins libgl-dev
   nlohmann-json3-dev
   xvfb xauth fonts-dejavu-core fonts-arphic-uming
 )
