@@ -27,8 +27,8 @@ tools/check-low-memory.sh build/orvane
 echo "== Soak: a virtual day of polling, writes and views with line faults"
 timeout --kill-after=10 300 build/soak/orvane-soak --hours 24
 
-echo "== Fuzz targets, 10 s each (the sanitize build above)"
-tools/fuzz.sh 10
+echo "== Fuzz targets, 5 s each (the sanitize build above)"
+tools/fuzz.sh 5
 
 echo "== Release checks: the Debian package (lintian), AppStream metadata, desktop entry"
 tools/package-check.sh build
