@@ -9,12 +9,12 @@ namespace orv::report {
 
 enum class Font { Title, Heading, Body, Strong, Small };
 
-struct FontSpec {
+struct FontStyle {
     double points;
     bool bold;
 };
 
-constexpr FontSpec SpecOf(Font font) {
+constexpr FontStyle StyleOf(Font font) {
     switch (font) {
         case Font::Title: return {16.0, true};
         case Font::Heading: return {12.0, true};

@@ -29,13 +29,13 @@ class PdfMeasure : public report::TextMeasure {
 public:
     explicit PdfMeasure(QPaintDevice& device) : toPoints_(72.0 / device.logicalDpiY()) {
         for (Font f : kFonts) {
-            const report::FontSpec spec = report::SpecOf(f);
+            const report::FontStyle style = report::StyleOf(f);
             QFont font;
             // No ligatures: "Certificate" stays six letters for a search
             // or a copy from the PDF.
             font.setStyleHint(QFont::SansSerif, QFont::PreferNoShaping);
-            font.setPointSizeF(spec.points);
-            font.setBold(spec.bold);
+            font.setPointSizeF(style.points);
+            font.setBold(style.bold);
             fonts_[Index(f)] = font;
             metrics_[Index(f)] = std::make_unique<QFontMetricsF>(font, &device);
         }

@@ -29,9 +29,9 @@ class GdiFonts {
 public:
     explicit GdiFonts(double dotsPerPoint) {
         for (Font f : kFonts) {
-            const report::FontSpec spec = report::SpecOf(f);
-            fonts_[Index(f)] = CreateFontW(-static_cast<int>(std::lround(spec.points * dotsPerPoint)), 0, 0, 0,
-                                           spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+            const report::FontStyle style = report::StyleOf(f);
+            fonts_[Index(f)] = CreateFontW(-static_cast<int>(std::lround(style.points * dotsPerPoint)), 0, 0, 0,
+                                           style.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                            OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                            DEFAULT_PITCH | FF_SWISS, kFace);
         }

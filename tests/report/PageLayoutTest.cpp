@@ -19,9 +19,9 @@ public:
     double Width(Font font, std::string_view text) const override {
         double chars = 0;
         for (unsigned char c : text) chars += (c & 0xC0) != 0x80;
-        return chars * SpecOf(font).points / 10.0;
+        return chars * StyleOf(font).points / 10.0;
     }
-    LineMetrics Line(Font font) const override { return {SpecOf(font).points * 0.8, SpecOf(font).points * 1.2}; }
+    LineMetrics Line(Font font) const override { return {StyleOf(font).points * 0.8, StyleOf(font).points * 1.2}; }
 };
 const FakeMeasure kMeasure;
 
