@@ -120,8 +120,8 @@ void Set(DeviceLine& line, const JobContext& c, JobResult& r) {
     Block now = device;
     for (const auto& a : c.options.assignments) Apply(a, now);
     for (const auto& a : c.options.assignments) {
-        r.text += std::string(a.setting->word) + "=" + ValueText(*a.setting, now);
-        if (const auto unit = UnitOf(*a.setting, now); !unit.empty()) r.text += " " + unit;
+        r.text += std::string(a.setting->word) + "=" + config::ValueText(*a.setting, now);
+        if (const auto unit = config::UnitIn(*a.setting, now); !unit.empty()) r.text += " " + unit;
         r.text += " written and verified\n";
     }
 }
@@ -137,7 +137,7 @@ void WaitUntil(const JobContext& c, Clock::time_point until) {
 
 void Measure(DeviceLine& line, const JobContext& c, JobResult& r) {
     const Block block = ReadBlock(line, c, "reading the parameters for the unit");
-    r.json["unit"] = UnitOf(config::InfoOf(config::Setting::RangeZero), block);
+    r.json["unit"] = config::UnitIn(config::InfoOf(config::Setting::RangeZero), block);
     r.json["readings"] = Json::array();
     const auto interval = std::chrono::duration_cast<Clock::duration>(
         std::chrono::duration<double>(c.options.intervalSeconds));
@@ -198,7 +198,7 @@ std::vector<std::string> Mismatches(const std::vector<Assignment>& written, cons
     for (const auto& a : written) Apply(a, intended);
     const auto shown = [&](const config::SettingInfo& s, const Block& block) {
         if (s.encoding == config::Encoding::F32 && s.inRangeUnit) return config::InRangeText(config::FloatField(s, block), intended);
-        return ValueText(s, block);
+        return config::ValueText(s, block);
     };
     std::vector<std::string> out;
     for (const auto& a : written) {

@@ -104,11 +104,4 @@ Assignment FieldOf(const SettingInfo& s, const Block& block) {
     return Assignment{&s, std::vector<std::uint8_t>(block.begin() + s.offset, block.begin() + s.offset + s.width)};
 }
 
-std::string ValueText(const SettingInfo& s, const Block& block) { return config::ValueText(s, block); }
-
-std::string UnitOf(const SettingInfo& s, const Block& block) {
-    return std::string(config::UnitOf(s, FieldOfBlock(Setting::InputType, block)));
-}
-
-
 }  // namespace orv::cli

@@ -49,8 +49,4 @@ bool Holds(const Assignment& assignment, const Block& block);
 // The field of `setting` read back from a block.
 Assignment FieldOf(const config::SettingInfo& setting, const Block& block);
 
-// A setting's value in a block as "set" takes it, and its unit ("" for none).
-std::string ValueText(const config::SettingInfo& setting, const Block& block);
-std::string UnitOf(const config::SettingInfo& setting, const Block& block);
-
 }  // namespace orv::cli

@@ -65,7 +65,7 @@ std::string SettingsText(const Block& block) {
     };
     const int model = static_cast<int>(config::ReadField(InfoOf(Setting::Model), block));
     std::string out = line(InfoOf(Setting::Model).word, std::to_string(model), "(" + ModelText(model) + ")");
-    for (const SettingInfo* s : SettableSettings()) out += line(s->word, ValueText(*s, block), UnitOf(*s, block));
+    for (const SettingInfo* s : SettableSettings()) out += line(s->word, config::ValueText(*s, block), config::UnitIn(*s, block));
     return out;
 }
 
@@ -76,7 +76,7 @@ Json SettingsJson(const Block& block) {
     Json units = Json::object();
     for (const SettingInfo* s : SettableSettings()) {
         settings[std::string(s->word)] = SettingJson(*s, block);
-        if (const auto unit = UnitOf(*s, block); !unit.empty()) units[std::string(s->word)] = unit;
+        if (const auto unit = config::UnitIn(*s, block); !unit.empty()) units[std::string(s->word)] = unit;
     }
     Json calibration = Json::object();
     for (const SettingInfo& s : config::kSettings)
@@ -91,12 +91,12 @@ Json SettingsJson(const Block& block) {
 
 std::string ReadingText(const std::string& port, const Reading& r, const Block& block) {
     std::string out = port + "  " + r.time + "  measured " + config::InRangeText(r.values.measured, block);
-    if (const auto unit = UnitOf(InfoOf(Setting::RangeZero), block); !unit.empty()) out += " " + unit;
+    if (const auto unit = config::UnitIn(InfoOf(Setting::RangeZero), block); !unit.empty()) out += " " + unit;
     return out + "  ambient " + config::InRangeText(r.values.ambient, block) + " " + std::string(config::kAmbientUnit) + "\n";
 }
 
 std::string ReadingCsv(const std::string& port, const Reading& r, const Block& block) {
-    return calib::CsvLine(port, r.time, r.values, UnitOf(InfoOf(Setting::RangeZero), block)) + "\n";
+    return calib::CsvLine(port, r.time, r.values, config::UnitIn(InfoOf(Setting::RangeZero), block)) + "\n";
 }
 
 Json ReadingJson(const Reading& r) {

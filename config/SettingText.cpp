@@ -102,6 +102,10 @@ std::string ValueText(const SettingInfo& s, std::span<const std::uint8_t, kParam
     return Number(v);
 }
 
+std::string UnitIn(const SettingInfo& s, std::span<const std::uint8_t, kParamBlockSize> block) {
+    return std::string(UnitOf(s, static_cast<int>(ReadField(InfoOf(Setting::InputType), block))));
+}
+
 std::string InRangeText(double value, std::span<const std::uint8_t, kParamBlockSize> block) {
     const auto zero = static_cast<float>(ReadField(InfoOf(Setting::RangeZero), block));
     const auto full = static_cast<float>(ReadField(InfoOf(Setting::RangeFull), block));

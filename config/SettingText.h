@@ -28,6 +28,9 @@ std::optional<double> ValueFromText(const SettingInfo& setting, std::string_view
 // ends with the decimals the window gives the block's range.
 std::string ValueText(const SettingInfo& setting, std::span<const std::uint8_t, kParamBlockSize> block);
 
+// The setting's unit for the block's input type ("" for none).
+std::string UnitIn(const SettingInfo& setting, std::span<const std::uint8_t, kParamBlockSize> block);
+
 // A number with the decimals the window gives the block's range: a reading,
 // a range end, anything in the input's unit.
 std::string InRangeText(double value, std::span<const std::uint8_t, kParamBlockSize> block);

@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "calib/CheckMath.h"
+#include "config/SettingText.h"
 #include "config/RangeFormat.h"
 #include "config/SettingCatalogue.h"
 #include "report/SettingText.h"
@@ -58,13 +59,13 @@ std::string RunResult(const CheckRun& run, const calib::CheckSetup& setup) {
 std::string RangeText(std::span<const std::uint8_t, config::kParamBlockSize> block) {
     const calib::CheckRange range = calib::RangeOf(block);
     std::string s = calib::FormatInRange(range, range.zero) + " to " + calib::FormatInRange(range, range.full);
-    const std::string unit = SettingUnit(InfoOf(Setting::RangeZero), block);
+    const std::string unit = config::UnitIn(InfoOf(Setting::RangeZero), block);
     return unit.empty() ? s : s + " " + unit;
 }
 
 std::string ValueWithUnit(const config::SettingInfo& s, std::span<const std::uint8_t, config::kParamBlockSize> block) {
     const std::string value = SettingValueText(s, block);
-    const std::string unit = SettingUnit(s, block);
+    const std::string unit = config::UnitIn(s, block);
     return unit.empty() ? value : value + " " + unit;
 }
 
@@ -92,7 +93,7 @@ Table SettingsTable(const CheckRecord& record, const std::vector<std::string>& n
 
 Table PointsTable(const CheckRun& run, const calib::CheckSetup& setup, bool& anyNotSteady) {
     const calib::CheckRange range = calib::RangeOf(run.block);
-    std::string unit = SettingUnit(InfoOf(Setting::RangeZero), run.block);
+    std::string unit = config::UnitIn(InfoOf(Setting::RangeZero), run.block);
     unit = unit.empty() ? std::string() : " (" + unit + ")";
     Table t;
     t.columns = {{"Point (%)", 0.8, Align::Right},       {"Reference" + unit, 1.1, Align::Right},

@@ -26,7 +26,7 @@ Table SettingsTable(SettingGroup group, std::span<const std::uint8_t, config::kP
         if (s.group != group) continue;
         if (!secondOutput && (s.id == Setting::Out2ZeroTrim || s.id == Setting::Out2FullTrim)) continue;
         std::vector<std::string> row{std::string(s.label), SettingValueText(s, block)};
-        if (withUnit) row.push_back(SettingUnit(s, block));
+        if (withUnit) row.push_back(config::UnitIn(s, block));
         t.rows.push_back(std::move(row));
     }
     return t;

@@ -27,8 +27,4 @@ std::string SettingValueText(const config::SettingInfo& s, std::span<const std::
     return InRangeText(v, block);
 }
 
-std::string SettingUnit(const config::SettingInfo& s, std::span<const std::uint8_t, config::kParamBlockSize> block) {
-    return std::string(config::UnitOf(s, static_cast<int>(ReadField(InfoOf(Setting::InputType), block))));
-}
-
 }  // namespace orv::report

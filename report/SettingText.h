@@ -15,7 +15,4 @@ namespace orv::report {
 std::string SettingValueText(const config::SettingInfo& setting,
                              std::span<const std::uint8_t, config::kParamBlockSize> block);
 
-// The unit of the setting for the block's input type ("" for none).
-std::string SettingUnit(const config::SettingInfo& setting, std::span<const std::uint8_t, config::kParamBlockSize> block);
-
 }  // namespace orv::report
